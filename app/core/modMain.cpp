@@ -1,0 +1,116 @@
+#include "modMain.h"
+
+#include "errorlog.h"
+#include "frmMain.h"
+#include "frmSplash.h"
+#include "uiservice.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPalette>
+#include <QPointer>
+
+namespace {
+QPointer<frmMain> g_mainForm;
+bool g_unloading = false;
+} // namespace
+
+QString AppPath()
+{
+    QString path = qEnvironmentVariable("LORECASE_HOME");
+    if (path.isEmpty())
+        path = QCoreApplication::applicationDirPath();
+    if (!path.endsWith(u'/') && !path.endsWith(u'\\'))
+        path += u'/';
+    return path;
+}
+
+void LogError(const QString &module, const QString &source, const lc::db::Error &error,
+              bool showMessage)
+{
+    if (error.number == 0)
+        return;
+    auto &ui = lc::ui::service();
+    ui.setWaitCursor(false);
+    lc::errorlog::append(AppPath() + QStringLiteral("error.log"),
+                         lc::errorlog::mainEntry(module, source, error.number, error.description,
+                                                 lc::errorlog::now()));
+    if (showMessage)
+        ui.messageBox(lc::errorlog::mainBoxText(source, error.number, error.description),
+                      lc::errorlog::mainBoxTitle(module), lc::ui::Buttons::Ok,
+                      lc::ui::Icon::Critical);
+}
+
+void WriteLogBanner()
+{
+    lc::errorlog::writeBannerIfMissing(AppPath() + QStringLiteral("error.log"),
+                                       lc::errorlog::programInfo());
+}
+
+void SetCaptionActive(QLabel *label, bool active)
+{
+    if (!label)
+        return;
+    QPalette pal = label->palette();
+    if (active) {
+        pal.setColor(QPalette::Window, Qt::black);
+        pal.setColor(QPalette::WindowText, Qt::white);
+    } else {
+        const QPalette sys = QApplication::palette();
+        pal.setColor(QPalette::Window, sys.color(QPalette::Dark));
+        pal.setColor(QPalette::WindowText, sys.color(QPalette::ButtonText));
+    }
+    label->setAutoFillBackground(true);
+    label->setPalette(pal);
+}
+
+void UnloadForm(QWidget *form)
+{
+    if (form) {
+        form->close();
+        if (form != g_mainForm)
+            form->deleteLater();
+    }
+    if (g_mainForm)
+        SetCaptionActive(g_mainForm->captionLabel(), true);
+}
+
+void UnloadAll(bool keepClipScratch)
+{
+    // Closing the main window comes back here; do the work once.
+    if (g_unloading)
+        return;
+    g_unloading = true;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w->isVisible() && w != g_mainForm)
+            UnloadForm(w);
+    if (!keepClipScratch)
+        QFile::remove(AppPath() + kClipScratchFile);
+    g_unloading = false;
+}
+
+frmMain *MainForm() { return g_mainForm; }
+void SetMainForm(frmMain *form) { g_mainForm = form; }
+
+int Main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lorecase"));
+    QApplication::setApplicationVersion(lc::errorlog::programInfo().version());
+
+    auto *splash = new frmSplash;
+    splash->show();
+    app.processEvents();
+
+    frmMain main;
+    SetMainForm(&main);
+    main.Form_Load();
+    main.show();
+    UnloadForm(splash);
+
+    const int rc = app.exec();
+    SetMainForm(nullptr);
+    return rc;
+}

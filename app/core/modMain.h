@@ -1,0 +1,38 @@
+#pragma once
+
+#include "dberror.h"
+
+#include <QString>
+
+class QLabel;
+class QWidget;
+class frmMain;
+
+// The program folder: the folder of the running program (or LORECASE_HOME) with exactly
+// one trailing separator.
+QString AppPath();
+
+// Appends an entry to error.log in the program folder and, when asked, shows the error
+// box. An error numbered 0 is no error: nothing is written or shown.
+void LogError(const QString &module, const QString &source, const lc::db::Error &error,
+              bool showMessage);
+
+// Writes the log banner when error.log does not exist yet.
+void WriteLogBanner();
+
+// Closes every open window, then removes the Quick Clip scratch file (unless the user asked
+// to save clips that nothing could save yet).
+void UnloadAll(bool keepClipScratch = false);
+// Closes one window and gives the main window's caption label its active look.
+void UnloadForm(QWidget *form);
+// Black with white text while a pane has the focus, system colours otherwise.
+void SetCaptionActive(QLabel *label, bool active);
+
+// The one main window of the run (null before it is made and after it is gone).
+frmMain *MainForm();
+void SetMainForm(frmMain *form);
+
+// The entry routine: splash, main window, event loop.
+int Main(int argc, char **argv);
+
+inline const QString kClipScratchFile = QStringLiteral("~clp.tmp");

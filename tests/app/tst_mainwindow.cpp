@@ -1,0 +1,437 @@
+#include "errorlog.h"
+#include "frmMain.h"
+#include "modADO.h"
+#include "modMain.h"
+#include "settings.h"
+#include "testsupport.h"
+#include "twips.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QtTest>
+
+using lc::ui::Answer;
+using lc::ui::Icon;
+using lc::ui::ScriptedUi;
+using Pane = frmMain::Pane;
+
+namespace {
+const QString kConnectError = QStringLiteral("There is a database connection error.");
+
+// A main window as the entry routine makes it: loaded, shown, activated once.
+struct Started {
+    frmMain form;
+    explicit Started(QSize size = QSize(900, 700))
+    {
+        form.resize(size);
+        SetMainForm(&form);
+        form.Form_Load();
+        form.show();
+        QCoreApplication::processEvents();
+        form.Form_Activate();
+    }
+    ~Started() { SetMainForm(nullptr); }
+};
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { lc::twips::setPixelsPerInchForTesting(96); }
+    void cleanup() { gConn = lc::db::Connection(); gDBPath.clear(); gDBName.clear(); }
+
+    void databaseNames_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "lorecase.mdb" << "lorecase";
+        QTest::newRow("dots") << "my.games.mdb" << "my.games";
+        QTest::newRow("twice") << "a.mdb.mdb" << "a";
+    }
+    void databaseNames()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        TestHome home;
+        QVERIFY(QFile::copy(home.dbPath(), home.file(file)) || file == "lorecase.mdb");
+        QVERIFY(Connect(home.file(file)));
+        QVERIFY(gConn.isOpen());
+        QCOMPARE(gDBPath, home.file(file));
+        QCOMPARE(gDBName, name);
+        QVERIFY(home.ui().calls.isEmpty());
+    }
+
+    void badDatabasesAreLoggedAndShown_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty name: no file at all
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("text") << QByteArray("this is not a database\r\n") << true;
+        QTest::newRow("garbage") << QByteArray(8192, '\xA5') << true;
+    }
+    void badDatabasesAreLoggedAndShown()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exists);
+        TestHome home(TestHome::Db::None);
+        if (exists)
+            home.write(QStringLiteral("lorecase.mdb"), content);
+        QVERIFY(!Connect(home.dbPath()));
+        QVERIFY(!gConn.isOpen());
+        const auto boxes = home.ui().callsOf(ScriptedUi::Kind::Message);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].title, QStringLiteral("modADO Error"));
+        QVERIFY(boxes[0].text.startsWith(QStringLiteral("Connect Error: ")));
+        QCOMPARE(boxes[0].icon, Icon::Critical);
+        const QByteArray log = home.read(QStringLiteral("error.log"));
+        QVERIFY(log.startsWith("  Module = modADO\r\n  Source = Connect\r\n  Number = "));
+        if (exists) // a failed open never changes the user's file
+            QCOMPARE(home.read(QStringLiteral("lorecase.mdb")), content);
+    }
+
+    void truncatedDatabaseIsRefused()
+    {
+        TestHome home(TestHome::Db::Sample);
+        QByteArray bytes = home.read(QStringLiteral("lorecase.mdb"));
+        QVERIFY(bytes.size() > 8192);
+        home.write(QStringLiteral("cut.mdb"), bytes.left(bytes.size() / 2));
+        QVERIFY(!Connect(home.file(QStringLiteral("cut.mdb"))));
+    }
+
+    void failedSwitchKeepsTheOpenDatabase()
+    {
+        TestHome home;
+        QVERIFY(Connect(home.dbPath()));
+        QVERIFY(!Connect(home.file(QStringLiteral("nothing.mdb"))));
+        QVERIFY(gConn.isOpen());
+        QCOMPARE(gDBPath, home.dbPath());
+        QCOMPARE(gDBName, QStringLiteral("lorecase"));
+    }
+
+    void logErrorWithoutAnErrorDoesNothing()
+    {
+        TestHome home(TestHome::Db::None);
+        LogError(QStringLiteral("frmMain"), QStringLiteral("x"), {}, true);
+        QVERIFY(home.ui().calls.isEmpty());
+        QVERIFY(!QFile::exists(home.file(QStringLiteral("error.log"))));
+        home.ui().waitCursor = true;
+        LogError(QStringLiteral("ctlView"), QStringLiteral("SelectFirst"), {5, "d"}, false);
+        QVERIFY(home.ui().calls.isEmpty());
+        QVERIFY(!home.ui().waitCursor);
+        QVERIFY(home.read(QStringLiteral("error.log")).startsWith("  Module = ctlView\r\n"));
+    }
+
+    void firstStart()
+    {
+        TestHome home;
+        Started s;
+        QVERIFY(s.form.activated());
+        QCOMPARE(home.read(QStringLiteral("error.log")),
+                 lc::errorlog::bannerText(lc::errorlog::programInfo()));
+        QVERIFY(gConn.isOpen());
+        QCOMPARE(s.form.windowTitle(), QStringLiteral("Lorecase - [lorecase] - Files"));
+        QCOMPARE(s.form.captionLabel()->text(), QStringLiteral("Lorecase"));
+        QCOMPARE(lc::settings::GetSetting("Settings", "FirstRun", "0"), QStringLiteral("1"));
+        const auto help = home.ui().callsOf(ScriptedUi::Kind::Help);
+        QCOMPARE(help.size(), 1);
+        QCOMPARE(help[0].text, home.file(QStringLiteral("Lcase.hlp")));
+        QVERIFY(home.ui().messages().isEmpty());
+        QVERIFY(QFileInfo(home.file(QStringLiteral("QuickClip"))).isDir());
+
+        // Activation happens once per start.
+        s.form.Form_Activate();
+        QCOMPARE(home.ui().callsOf(ScriptedUi::Kind::Help).size(), 1);
+    }
+
+    void laterStartAddsNothingToTheLog()
+    {
+        TestHome home;
+        lc::settings::SaveSetting("Settings", "FirstRun", "1");
+        home.write(QStringLiteral("error.log"), "old\r\n");
+        Started s;
+        QCOMPARE(home.read(QStringLiteral("error.log")), QByteArray("old\r\n"));
+        QVERIFY(home.ui().callsOf(ScriptedUi::Kind::Help).isEmpty());
+    }
+
+    void failingHelpShowsItsDescription()
+    {
+        TestHome home;
+        home.ui().helpSucceeds = false;
+        Started s;
+        const auto boxes = home.ui().callsOf(ScriptedUi::Kind::Message);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].text.contains(QStringLiteral("Lcase.hlp")));
+        QCOMPARE(boxes[0].icon, Icon::None);
+    }
+
+    void brokenDatabaseAtStartKeepsRunning()
+    {
+        TestHome home(TestHome::Db::None);
+        lc::settings::SaveSetting("Settings", "FirstRun", "1");
+        home.write(QStringLiteral("lorecase.mdb"), "garbage");
+        Started s;
+        const QStringList msgs = home.ui().messages();
+        QCOMPARE(msgs.size(), 2);
+        QVERIFY(msgs[0].startsWith(QStringLiteral("Connect Error: ")));
+        QCOMPARE(msgs[1], kConnectError);
+        QCOMPARE(home.ui().calls[1].icon, Icon::Critical);
+        QCOMPARE(home.ui().calls[1].title, QStringLiteral("Lorecase"));
+        QVERIFY(s.form.activated());
+        QCOMPARE(s.form.windowTitle(), QStringLiteral("Lorecase"));
+        const QByteArray log = home.read(QStringLiteral("error.log"));
+        QVERIFY(log.startsWith(lc::errorlog::bannerText(lc::errorlog::programInfo())));
+        QVERIFY(log.contains("  Module = modADO\r\n  Source = Connect\r\n"));
+        QVERIFY(s.form.isVisible());
+    }
+
+    void menusArePresentAndCaptioned()
+    {
+        TestHome home;
+        frmMain form;
+        const QStringList tops = {"&File", "&Edit", "&View", "&Tools", "&Help"};
+        QStringList seen;
+        for (QAction *a : form.menuBar()->actions())
+            seen << a->text();
+        QCOMPARE(seen, tops);
+        const QList<QPair<const char *, const char *>> items = {
+            {"mnuFileConnect", "&Open Lorecase"}, {"mnuFilePrint", "&Print"},
+            {"mnuFileExit", "E&xit"}, {"mnuMaintPlatforms", "&Platforms"},
+            {"mnuSearchLorecase", "&Find..."}, {"mnuViewTop", "&Title"},
+            {"mnuViewLeft", "Book T&ree"}, {"mnuViewBottom", "&Details"},
+            {"mnuViewQuickClip", "&Quick Clip Viewer"}, {"mnuToolsOptions", "&Options..."},
+            {"mnuHelpContents", "&Contents"}, {"mnuHelpSearch", "&Search For Help On..."},
+            {"mnuTips", "Tip Of The &Day"}, {"mnuHelpUpdate", "Check For &Updates..."},
+            {"mnuLCSupport", "&Online Support"}, {"mnuHelpAbout", "&About Lorecase..."}};
+        for (const auto &[name, caption] : items) {
+            auto *a = form.findChild<QAction *>(QString::fromLatin1(name));
+            QVERIFY2(a, name);
+            QCOMPARE(a->text(), QString::fromUtf8(caption));
+        }
+        QVERIFY(form.mnuViewLeft->isCheckable() && form.mnuViewLeft->isChecked());
+        QVERIFY(form.findChild<QWidget *>(QStringLiteral("picToolBar")));
+        QVERIFY(form.findChild<QLabel *>(QStringLiteral("lblCaption")));
+    }
+
+    void defaultLayout()
+    {
+        TestHome home;
+        Started s;
+        const int w = s.form.innerWidth(), h = s.form.innerHeight();
+        QCOMPARE(s.form.paneTwips(Pane::Tree), QRect(0, 375, 3720, s.form.imgS2Top() - 375));
+        QCOMPARE(s.form.paneTwips(Pane::View).left(), 3750);
+        QCOMPARE(s.form.paneTwips(Pane::View).width(), w - 3750);
+        QCOMPARE(s.form.paneTwips(Pane::Details).height(), 2295);
+        QCOMPARE(s.form.paneTwips(Pane::Details).bottom() + 1, h);
+        QCOMPARE(s.form.paneTwips(Pane::Details).width(), w);
+    }
+
+    void splitterDragsSnap()
+    {
+        TestHome home;
+        Started s;
+        const int w = s.form.innerWidth(), h = s.form.innerHeight();
+        s.form.imgS1_MouseDown();
+        QVERIFY(s.form.dragging());
+        s.form.imgS1_MouseMove(200 - 3720);
+        QCOMPARE(s.form.splitterBarPos(), 200);
+        s.form.imgS1_MouseUp();
+        QVERIFY(!s.form.dragging());
+        QCOMPARE(s.form.imgS1Left(), 1000);
+
+        s.form.imgS1_MouseDown();
+        s.form.imgS1_MouseMove(w); // the bar stops at the window's edge
+        QCOMPARE(s.form.splitterBarPos(), w);
+        s.form.imgS1_MouseUp();
+        QCOMPARE(s.form.imgS1Left(), w - 1000);
+
+        s.form.imgS2_MouseDown();
+        s.form.imgS2_MouseMove(500 - s.form.imgS2Top());
+        s.form.imgS2_MouseUp();
+        QCOMPARE(s.form.imgS2Top(), 970);
+
+        s.form.imgS2_MouseDown();
+        s.form.imgS2_MouseMove(h);
+        s.form.imgS2_MouseUp();
+        QCOMPARE(s.form.imgS2Top(), h - 970);
+        QCOMPARE(s.form.paneTwips(Pane::Details).height(), 940);
+    }
+
+    void dragWithTheMouse()
+    {
+        TestHome home;
+        Started s;
+        auto *bar = s.form.findChild<QWidget *>(QStringLiteral("imgS1"));
+        QVERIFY(bar && bar->isVisible());
+        const QPoint start = bar->rect().center();
+        QTest::mousePress(bar, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(60, 0)),
+                         QPointF(bar->mapToGlobal(start + QPoint(60, 0))), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(bar, &move);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, start + QPoint(60, 0));
+        QCOMPARE(s.form.imgS1Left(), 3720 + 900); // 60 px at 96 dpi
+    }
+
+    void viewToggles()
+    {
+        TestHome home;
+        Started s;
+        const int w = s.form.innerWidth();
+        s.form.mnuViewLeft->trigger();
+        QVERIFY(!s.form.pane(Pane::Tree)->isVisible());
+        QCOMPARE(s.form.paneTwips(Pane::View).left(), 0);
+        QCOMPARE(s.form.paneTwips(Pane::View).width(), w);
+        s.form.mnuViewLeft->trigger();
+        QVERIFY(s.form.pane(Pane::Tree)->isVisible());
+
+        s.form.mnuViewBottom->trigger();
+        QVERIFY(!s.form.pane(Pane::Details)->isVisible());
+        QCOMPARE(s.form.paneTwips(Pane::View).bottom() + 1, s.form.innerHeight());
+
+        s.form.mnuViewTop->trigger();
+        QCOMPARE(s.form.toolBarHeight(), 0);
+        QCOMPARE(s.form.paneTwips(Pane::View).top(), 0);
+        QCOMPARE(s.form.paneTwips(Pane::View).height(), s.form.innerHeight());
+    }
+
+    void resizingKeepsTheDetailsHeightAndTheMinimum()
+    {
+        TestHome home;
+        Started s;
+        for (int i = 0; i < 10; ++i) {
+            s.form.resize(900 + 10 * i, 700 + 10 * i);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(s.form.paneTwips(Pane::Details).height(), 2295);
+        s.form.resize(100, 100);
+        QCoreApplication::processEvents();
+        QVERIFY(s.form.width() >= 600 && s.form.height() >= 420); // 9000 x 6300 twips
+    }
+
+    void savedLayoutNeedsTheOption()
+    {
+        TestHome home;
+        lc::settings::SaveSetting("Layout", "imgs1Left", "5000");
+        lc::settings::SaveSetting("Layout", "ctlTree", "False");
+        {
+            Started s;
+            QCOMPARE(s.form.imgS1Left(), 3720);
+            QVERIFY(s.form.pane(Pane::Tree)->isVisible());
+        }
+        lc::settings::SaveSetting("Options", "AppLayout", "1");
+        Started s;
+        QCOMPARE(s.form.imgS1Left(), 5000);
+        QVERIFY(!s.form.pane(Pane::Tree)->isVisible());
+        QVERIFY(!s.form.mnuViewLeft->isChecked());
+    }
+
+    void savedLayoutIsClamped()
+    {
+        TestHome home;
+        lc::settings::SaveSetting("Options", "AppLayout", "1");
+        lc::settings::SaveSetting("Layout", "imgs1Left", "-400");
+        lc::settings::SaveSetting("Layout", "imgs2Top", "99999999");
+        lc::settings::SaveSetting("Layout", "DetailHeight", "junk");
+        Started s;
+        QCOMPARE(s.form.imgS1Left(), 1000);
+        QVERIFY(s.form.imgS2Top() <= s.form.innerHeight() - 970);
+        QVERIFY(s.form.paneTwips(Pane::Details).height() >= 940);
+    }
+
+    void shutDownWritesTheLayoutInOrder()
+    {
+        TestHome home;
+        home.write(QStringLiteral("~clp.tmp"), "x"); // one byte: not a clip
+        QStringList writes;
+        Started s;
+        lc::settings::setWriteObserver([&](const QString &sec, const QString &key, const QString &v) {
+            writes << sec + u'/' + key + u'=' + v;
+        });
+        s.form.mnuViewLeft->trigger();
+        QVERIFY(s.form.close());
+        QVERIFY(home.ui().messages().isEmpty());
+        QCOMPARE(writes.size(), 5);
+        QCOMPARE(writes[0], QStringLiteral("Layout/ctlTree=False"));
+        QCOMPARE(writes[1], QStringLiteral("Layout/Detail=True"));
+        QCOMPARE(writes[2], QStringLiteral("Layout/imgs1Left=3720"));
+        QCOMPARE(writes[3], QStringLiteral("Layout/imgs2Top=%1").arg(s.form.imgS2Top()));
+        QCOMPARE(writes[4], QStringLiteral("Layout/DetailHeight=2295"));
+        QVERIFY(!QFile::exists(home.file(QStringLiteral("~clp.tmp"))));
+    }
+
+    void unsavedClipsQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("scratchLeft");
+        QTest::newRow("cancel") << int(Answer::Cancel) << false << true;
+        QTest::newRow("no") << int(Answer::No) << true << false;
+        QTest::newRow("yes") << int(Answer::Yes) << true << true;
+    }
+    void unsavedClipsQuestion()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(bool, scratchLeft);
+        TestHome home;
+        Started s;
+        home.write(QStringLiteral("~clp.tmp"), "t\r\n");
+        home.ui().answers.enqueue(Answer(answer));
+        QCOMPARE(s.form.close(), closes);
+        const auto boxes = home.ui().callsOf(ScriptedUi::Kind::Message);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QStringLiteral("You have unsaved Quick Clips.  Do you wish to "
+                                               "save them before you exit?"));
+        QCOMPARE(boxes[0].buttons, lc::ui::Buttons::YesNoCancel);
+        QCOMPARE(boxes[0].icon, Icon::Exclamation);
+        QCOMPARE(QFile::exists(home.file(QStringLiteral("~clp.tmp"))), scratchLeft);
+        QCOMPARE(s.form.isVisible(), !closes);
+        QCOMPARE(lc::settings::GetSetting("Layout", "imgs1Left", ""),
+                 closes ? QStringLiteral("3720") : QString());
+    }
+
+    void openAnotherDatabase()
+    {
+        TestHome home;
+        Started s;
+        QVERIFY(QFile::copy(home.dbPath(), home.file(QStringLiteral("other.games.mdb"))));
+        home.ui().files.enqueue(home.dbPath()); // the open one: nothing happens
+        s.form.mnuFileConnect->trigger();
+        QCOMPARE(gDBName, QStringLiteral("lorecase"));
+        home.ui().files.enqueue(home.file(QStringLiteral("other.games.mdb")));
+        s.form.mnuFileConnect->trigger();
+        QCOMPARE(gDBName, QStringLiteral("other.games"));
+        QCOMPARE(s.form.windowTitle(), QStringLiteral("Lorecase - [other.games] - Files"));
+        const auto opens = home.ui().callsOf(ScriptedUi::Kind::Open);
+        QCOMPARE(opens.size(), 2);
+        QCOMPARE(opens[0].text, QStringLiteral("Select Lorecase..."));
+        QCOMPARE(opens[0].title, QStringLiteral("MDB Files *.mdb|*.mdb"));
+        s.form.mnuFileConnect->trigger(); // cancelled dialog
+        QCOMPARE(gDBName, QStringLiteral("other.games"));
+    }
+
+    void helpAndUpdaterCommands()
+    {
+        TestHome home;
+        Started s;
+        home.ui().calls.clear();
+        s.form.mnuHelpContents->trigger(); // no help file in the test folder
+        QCOMPARE(home.ui().messages(),
+                 QStringList{"Unable to display Help Contents. The Help file is missing."});
+        home.write(QStringLiteral("Lcase.hlp"), "<html></html>");
+        s.form.mnuHelpSearch->trigger();
+        const auto help = home.ui().callsOf(ScriptedUi::Kind::Help);
+        QCOMPARE(help.size(), 1);
+        QCOMPARE(help[0].title, QStringLiteral("261"));
+
+        home.ui().calls.clear();
+        s.form.mnuHelpUpdate->trigger();
+        QCOMPARE(home.ui().messages(),
+                 QStringList{"The Lorecase Updater has been moved or is missing."});
+        QVERIFY(!QFile::exists(home.file(QStringLiteral("~udtmp.tmp"))));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

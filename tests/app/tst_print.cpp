@@ -1,0 +1,73 @@
+#include "modPrint.h"
+#include "testsupport.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+class TestPrint : public QObject {
+    Q_OBJECT
+
+    static QString pdfText(const QString &pdf)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        if (!p.waitForFinished(30000))
+            return {};
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+private Q_SLOTS:
+    void printsEveryPageInsideTheMargins()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+        TestHome home(TestHome::Db::None);
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        c.insertText(QStringLiteral("Chapter One Walkthrough"), bold);
+        for (int i = 1; i <= 120; ++i)
+            c.insertText(QStringLiteral("\nStep %1: open the north gate and take the lantern.").arg(i),
+                         QTextCharFormat());
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = home.file(QStringLiteral("out.pdf"));
+        printer.setOutputFileName(pdf);
+        QVERIFY(PrintRichText(doc, printer, {800, 900, 900, 1000}));
+
+        const QString text = pdfText(pdf);
+        QVERIFY(text.contains(QStringLiteral("Chapter One Walkthrough")));
+        QVERIFY(text.contains(QStringLiteral("Step 1: open the north gate")));
+        QVERIFY(text.contains(QStringLiteral("Step 120: open the north gate")));
+        // Every step is printed once, in order, across more than one page.
+        int last = -1;
+        for (int i = 1; i <= 120; ++i) {
+            const int at = text.indexOf(QStringLiteral("Step %1:").arg(i));
+            QVERIFY2(at > last, qPrintable(QString::number(i)));
+            QCOMPARE(text.count(QStringLiteral("Step %1:").arg(i)), 1);
+            last = at;
+        }
+        QVERIFY(text.count(u'\f') >= 2);
+        // The page was not numbered by the printing.
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("^\\s*1\\s*$"),
+                                                  QRegularExpression::MultilineOption)));
+    }
+
+    void marginsLargerThanThePaperFail()
+    {
+        TestHome home(TestHome::Db::None);
+        QTextDocument doc(QStringLiteral("x"));
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(home.file(QStringLiteral("none.pdf")));
+        QVERIFY(!PrintRichText(doc, printer, {20000, 0, 20000, 0}));
+    }
+};
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// The collection maker: writes the database files the program, its tests and its
+// benchmarks start from. None of these ever overwrites an existing file.
+namespace lc::collection {
+
+struct Result {
+    bool ok = false;
+    QString message;      // why it failed, or what was made
+    bool existed = false; // the path was already taken, and nothing was touched
+};
+
+// The delivered database: the five tables, the 19 platform rows (all in use), nothing else.
+Result createDelivered(const QString &path);
+
+// The delivered database plus a small collection for a newcomer: a dozen games on several
+// platforms, files of every sub-category with real-looking rich text, a bookmark and a
+// favourite.
+Result createSample(const QString &path);
+
+struct SyntheticSpec {
+    int games = 20000;
+    int files = 200000;
+    int textBytes = 2000; // approximate size of each file's rich text (links are shorter)
+    unsigned seed = 1;    // same seed, same collection
+};
+// The delivered database plus generated games and files spread over all platforms and genres.
+Result createSynthetic(const QString &path, const SyntheticSpec &spec);
+
+} // namespace lc::collection
