@@ -122,6 +122,17 @@ private Q_SLOTS:
         QVERIFY(home.read(QStringLiteral("error.log")).startsWith("  Module = ctlView\r\n"));
     }
 
+    void unwritableLogStillTellsTheUser()
+    {
+        TestHome home(TestHome::Db::None);
+        QVERIFY(QDir().mkdir(home.file(QStringLiteral("error.log")))); // cannot be opened as a file
+        lc::settings::SaveSetting("Settings", "FirstRun", "1");
+        Started s;
+        QCOMPARE(home.ui().messages().size(), 2);
+        QCOMPARE(home.ui().messages().at(1), kConnectError);
+        QVERIFY(s.form.activated());
+    }
+
     void firstStart()
     {
         TestHome home;
