@@ -1,0 +1,45 @@
+#include "clsFile.h"
+
+#include "connection.h"
+#include "fixedlists.h"
+#include "modDataloom.h"
+#include "recordset.h"
+
+void clsFile::Clear()
+{
+    m_subCat = 0;
+    m_source.clear();
+    m_description.clear();
+    m_textRtf.clear();
+}
+
+void clsFile::SelectRecord(qint32 fileId)
+{
+    lc::db::Recordset rs;
+    lc::db::Error error;
+    if (!M_ADO_CONNECTION)
+        error = {lc::db::ErrInvalidConnection, QStringLiteral("No database connection.")};
+    else if (!rs.open(QStringLiteral("SELECT auto_id, game_id, sub_cat, src, desc, txt_rtf FROM "
+                                     "file WHERE auto_id = ") +
+                          QString::number(fileId),
+                      *M_ADO_CONNECTION))
+        error = rs.lastError();
+    if (error) {
+        dataloom::LogError(QStringLiteral("clsFile"), QStringLiteral("SelectRecord"), error,
+                           ErrLogFile);
+        return;
+    }
+    if (rs.recordCount() == 0)
+        return;
+    // A null column cannot be converted and leaves its property as Clear left it.
+    Clear();
+    if (const auto sub = lc::names::toByteId(rs.field(QStringLiteral("Sub_Cat"))))
+        m_subCat = *sub;
+    const auto text = [&rs](const char *name) {
+        const QVariant v = rs.field(QString::fromLatin1(name));
+        return v.isNull() ? QString() : v.toString();
+    };
+    m_source = text("src");
+    m_description = text("Desc");
+    m_textRtf = text("txt_rtf");
+}
