@@ -1,0 +1,208 @@
+#include "rtf.h"
+
+#include "parser.h"
+#include "pictures.h"
+
+#include <QCryptographicHash>
+#include <QSet>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace lc::rtf {
+namespace {
+
+using detail::CharState;
+using detail::ParaState;
+
+class DocumentSink : public detail::Sink {
+public:
+    explicit DocumentSink(QTextDocument &doc) : m_doc(doc), m_cursor(&doc) {}
+    void setParser(const detail::Parser *parser) { m_parser = parser; }
+    QTextCursor &cursor() { return m_cursor; }
+
+    void text(const QString &text, const CharState &state) override
+    {
+        if (m_kept.isEmpty()) {
+            m_cursor.insertText(text, charFormat(state));
+            return;
+        }
+        QTextCharFormat f = charFormat(state);
+        f.setProperty(KeptBefore, m_kept);
+        m_kept.clear();
+        m_cursor.insertText(text, f);
+    }
+
+    void endParagraph(const ParaState &para, const CharState &state) override
+    {
+        QTextBlockFormat b = blockFormat(para);
+        if (!m_kept.isEmpty()) {
+            b.setProperty(KeptAtEnd, m_kept);
+            m_kept.clear();
+        }
+        m_cursor.setBlockFormat(b);
+        m_cursor.setBlockCharFormat(charFormat(state));
+    }
+
+    void newParagraph() override { m_cursor.insertBlock(); }
+
+    void picture(detail::Picture &&pic, const CharState &state) override
+    {
+        const QUrl url = pictureUrl(pic.source);
+        if (!m_resources.contains(url)) {
+            m_resources.insert(url);
+            m_doc.addResource(QTextDocument::ImageResource, url,
+                              pic.image.isNull() ? detail::placeholderImage() : pic.image);
+        }
+        QTextImageFormat f;
+        f.merge(charFormat(state));
+        f.setName(url.toString());
+        f.setWidth(pic.size.width());
+        f.setHeight(pic.size.height());
+        f.setProperty(PictureSource, pic.source);
+        if (!m_kept.isEmpty()) {
+            f.setProperty(KeptBefore, m_kept);
+            m_kept.clear();
+        }
+        m_cursor.insertImage(f);
+    }
+
+    void kept(QByteArrayView group) override { m_kept.append(group); }
+
+private:
+    QTextCharFormat charFormat(const CharState &s)
+    {
+        if (m_haveLast && s == m_lastState)
+            return m_lastFormat;
+        QTextCharFormat f;
+        if (const detail::FontEntry *font = m_parser->font(s.font)) {
+            if (!font->name.isEmpty())
+                f.setFontFamilies(QStringList{font->name});
+            if (font->charset >= 2)
+                f.setProperty(FontCharset, font->charset);
+        }
+        if (s.size > 0)
+            f.setFontPointSize(s.size / 2.0);
+        if (s.bold)
+            f.setFontWeight(QFont::Bold);
+        if (s.italic)
+            f.setFontItalic(true);
+        if (s.underline)
+            f.setFontUnderline(true);
+        if (s.strike)
+            f.setFontStrikeOut(true);
+        if (const QColor c = m_parser->color(s.color); c.isValid())
+            f.setForeground(c);
+        if (const QColor c = m_parser->color(s.background); c.isValid())
+            f.setBackground(c);
+        if (s.vertical != 0)
+            f.setVerticalAlignment(s.vertical > 0 ? QTextCharFormat::AlignSuperScript
+                                                  : QTextCharFormat::AlignSubScript);
+        if (s.link >= 0) {
+            f.setAnchor(true);
+            f.setAnchorHref(m_parser->link(s.link));
+        }
+        m_lastState = s;
+        m_lastFormat = f;
+        m_haveLast = true;
+        return f;
+    }
+
+    static QTextBlockFormat blockFormat(const ParaState &p)
+    {
+        QTextBlockFormat b;
+        switch (p.align) {
+        case 1:
+            b.setAlignment(Qt::AlignHCenter);
+            break;
+        case 2:
+            b.setAlignment(Qt::AlignRight);
+            break;
+        case 3:
+            b.setAlignment(Qt::AlignJustify);
+            break;
+        default:
+            break;
+        }
+        if (p.left)
+            b.setLeftMargin(p.left / 15.0);
+        if (p.right)
+            b.setRightMargin(p.right / 15.0);
+        if (p.first)
+            b.setTextIndent(p.first / 15.0);
+        if (p.before)
+            b.setTopMargin(p.before / 15.0);
+        if (p.after)
+            b.setBottomMargin(p.after / 15.0);
+        if (p.line > 0 && p.lineMultiple)
+            b.setLineHeight(p.line * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+        else if (p.line > 0)
+            b.setLineHeight(p.line / 15.0, QTextBlockFormat::MinimumHeight);
+        else if (p.line < 0)
+            b.setLineHeight(-p.line / 15.0, QTextBlockFormat::FixedHeight);
+        return b;
+    }
+
+    QTextDocument &m_doc;
+    QTextCursor m_cursor;
+    const detail::Parser *m_parser = nullptr;
+    CharState m_lastState;
+    QTextCharFormat m_lastFormat;
+    bool m_haveLast = false;
+    QByteArray m_kept;
+    QSet<QUrl> m_resources;
+};
+
+} // namespace
+
+bool isRtf(QByteArrayView data)
+{
+    return detail::Parser::isRtf(data);
+}
+
+void read(QByteArrayView rtf, QTextDocument &document, const ReadOptions &options)
+{
+    // No undo history and one edit block: a load is one step, and it is much faster so.
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    DocumentSink sink(document);
+    detail::Parser parser(rtf, sink);
+    sink.setParser(&parser);
+    sink.cursor().beginEditBlock();
+    parser.run(options.fragment);
+    sink.cursor().endEditBlock();
+    document.setUndoRedoEnabled(undo);
+}
+
+QByteArray toBytes(const QString &rtf)
+{
+    for (const QChar c : rtf) {
+        if (c.unicode() > 0xFF) {
+            // Not bytes held as characters but text: characters beyond ASCII become \uN.
+            QByteArray out;
+            out.reserve(rtf.size() + 64);
+            for (const QChar ch : rtf) {
+                if (ch.unicode() < 0x80)
+                    out.append(char(ch.unicode()));
+                else
+                    out.append("\\u" + QByteArray::number(qint16(ch.unicode())) + '?');
+            }
+            return out;
+        }
+    }
+    return rtf.toLatin1();
+}
+
+QString fromBytes(QByteArrayView rtf)
+{
+    return QString::fromLatin1(rtf);
+}
+
+QUrl pictureUrl(QByteArrayView source)
+{
+    const QByteArray hash = QCryptographicHash::hash(source, QCryptographicHash::Sha1).toHex();
+    return QUrl(QStringLiteral("rtfpicture:") + QString::fromLatin1(hash));
+}
+
+} // namespace lc::rtf

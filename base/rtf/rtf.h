@@ -1,0 +1,61 @@
+#pragma once
+
+#include "lcbase_export.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSizeF>
+#include <QString>
+#include <QTextFormat>
+#include <QUrl>
+
+class QTextDocument;
+
+// RTF as a rich-edit control writes it, read into and written from a QTextDocument.
+//
+// Conventions:
+// - RTF is bytes. Where it travels as a QString (a database column, a text property) it is
+//   held one character per byte (Latin-1); toBytes() and fromBytes() convert losslessly.
+// - Paragraphs map to blocks. A document's last paragraph mark is implied, so reading drops a
+//   final \par and writing puts \par after every paragraph; a fragment keeps it.
+// - Lengths (indents, spacing, picture sizes) are pixels of 1/96 inch in the document, 15 twips
+//   each, so they come back to the same twips.
+// - What cannot be shown is kept in format properties and written back byte for byte.
+namespace lc::rtf {
+
+enum FormatProperty : int {
+    KeptBefore = QTextFormat::UserProperty + 0x5270, // char: groups that stood before this text
+    KeptAtEnd,     // block: groups that stood before the paragraph mark
+    PictureSource, // image: the picture's group as read; written back unchanged
+    FontCharset,   // char: the \fcharset of the font, when not the ANSI one
+};
+
+struct ReadOptions {
+    // A fragment (a selection, the clipboard) keeps a final paragraph mark.
+    bool fragment = false;
+};
+
+LCBASE_EXPORT bool isRtf(QByteArrayView data);
+
+// Replaces the document's content. Data that is not RTF is read as plain text (UTF-8 when it
+// is valid UTF-8, else cp1252).
+LCBASE_EXPORT void read(QByteArrayView rtf, QTextDocument &document,
+                        const ReadOptions &options = {});
+
+// The whole document, or the characters [from, to) of it as a fragment.
+LCBASE_EXPORT QByteArray write(const QTextDocument &document);
+LCBASE_EXPORT QByteArray write(const QTextDocument &document, int from, int to);
+
+// The text alone, without building a document: paragraphs end in CR LF, a line break is LF,
+// a picture is U+FFFC, a non-breaking space a space. The same text as a rich text box's Text.
+LCBASE_EXPORT QString plainText(QByteArrayView rtf);
+
+LCBASE_EXPORT QByteArray toBytes(const QString &rtf);
+LCBASE_EXPORT QString fromBytes(QByteArrayView rtf);
+
+// A \pict group holding the image as PNG, shown at the given size in pixels.
+LCBASE_EXPORT QByteArray pictureGroup(const QImage &image, QSizeF shown);
+// The document resource name under which a picture with this group is shown.
+LCBASE_EXPORT QUrl pictureUrl(QByteArrayView source);
+
+} // namespace lc::rtf
