@@ -9,7 +9,7 @@
 namespace lc::db {
 class Connection;
 }
-class frmPlatform;
+#include "frmPlatform.h"
 
 // Lets the user choose the platforms in use and writes the changed flags back.
 class DATALOOM_EXPORT clsPformSel : public QObject {

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "SplitterBar.h"
+#include "clsTips.h"
 #include "errorlog.h"
 #include "modADO.h"
 #include "modMain.h"
@@ -167,7 +168,7 @@ void frmMain::buildMenus()
 
     // Commands whose windows are not part of the program yet stay visible but disabled.
     for (QAction *a : {mnuFilePrint, mnuMaintPlatforms, mnuSearchLorecase, mnuViewQuickClip,
-                       mnuToolsOptions, mnuTips, mnuHelpAbout})
+                       mnuToolsOptions, mnuHelpAbout})
         a->setEnabled(false);
 
     connect(mnuFileConnect, &QAction::triggered, this, &frmMain::mnuFileConnect_Click);
@@ -177,6 +178,7 @@ void frmMain::buildMenus()
     connect(mnuViewBottom, &QAction::triggered, this, &frmMain::mnuViewBottom_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &frmMain::mnuHelpSearch_Click);
+    connect(mnuTips, &QAction::triggered, this, &frmMain::mnuTips_Click);
     connect(mnuHelpUpdate, &QAction::triggered, this, &frmMain::mnuHelpUpdate_Click);
     connect(mnuLCSupport, &QAction::triggered, this, &frmMain::mnuLCSupport_Click);
 }
@@ -250,6 +252,20 @@ void frmMain::Form_Activate()
             !lc::ui::service().showHelp(m_helpFile, kHelpContents, QString(), &why))
             lc::ui::msgBox(why);
     }
+
+    if (GetNumber(QStringLiteral("Settings"), QStringLiteral("TOD"), 1) == 1)
+        mnuTips_Click();
+}
+
+void frmMain::mnuTips_Click()
+{
+    clsTips objTOD;
+    connect(&objTOD, &clsTips::OKClick, this, [](quint8 load) {
+        lc::settings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("TOD"),
+                                  QString::number(load));
+    });
+    const int tod = GetNumber(QStringLiteral("Settings"), QStringLiteral("TOD"), 1);
+    objTOD.Show(AppPath() + QStringLiteral("tips.txt"), quint8(std::clamp(tod, 0, 255)));
 }
 
 void frmMain::SetFilesCaption()

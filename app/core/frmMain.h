@@ -66,6 +66,7 @@ public:
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpUpdate_Click();
+    void mnuTips_Click();
     void mnuLCSupport_Click();
 
     // True when the window may close (the unsaved-clips question was not cancelled).

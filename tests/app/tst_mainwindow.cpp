@@ -6,7 +6,10 @@
 #include "testsupport.h"
 #include "twips.h"
 
+#include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QtTest>
 
@@ -149,6 +152,11 @@ private Q_SLOTS:
         QCOMPARE(help[0].text, home.file(QStringLiteral("Lcase.hlp")));
         QVERIFY(home.ui().messages().isEmpty());
         QVERIFY(QFileInfo(home.file(QStringLiteral("QuickClip"))).isDir());
+        // The tip of the day comes last, after the help.
+        const auto modal = home.ui().callsOf(ScriptedUi::Kind::Modal);
+        QCOMPARE(modal.size(), 1);
+        QCOMPARE(modal[0].extra, QStringLiteral("frmTips"));
+        QVERIFY(home.ui().calls.last().kind == ScriptedUi::Kind::Modal);
 
         // Activation happens once per start.
         s.form.Form_Activate();
@@ -163,6 +171,27 @@ private Q_SLOTS:
         Started s;
         QCOMPARE(home.read(QStringLiteral("error.log")), QByteArray("old\r\n"));
         QVERIFY(home.ui().callsOf(ScriptedUi::Kind::Help).isEmpty());
+    }
+
+    void tipsFollowTheSetting()
+    {
+        TestHome home;
+        lc::settings::SaveSetting("Settings", "FirstRun", "1");
+        lc::settings::SaveSetting("Settings", "TOD", "0");
+        Started s;
+        QVERIFY(home.ui().callsOf(ScriptedUi::Kind::Modal).isEmpty());
+        // The Help menu shows them anyway; unticking the box and OK stores "0", ticking "1".
+        home.ui().modalHandlers.enqueue([](QDialog &d) {
+            d.findChild<QCheckBox *>(QStringLiteral("chkLoadTipsAtStartup"))->setChecked(true);
+            d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            return 1;
+        });
+        s.form.mnuTips->trigger();
+        QCOMPARE(lc::settings::GetSetting("Settings", "TOD", ""), QStringLiteral("1"));
+        // Closing with the close box leaves the setting alone.
+        lc::settings::SaveSetting("Settings", "TOD", "0");
+        s.form.mnuTips->trigger();
+        QCOMPARE(lc::settings::GetSetting("Settings", "TOD", ""), QStringLiteral("0"));
     }
 
     void failingHelpShowsItsDescription()
