@@ -3,6 +3,7 @@
 #include "errorlog.h"
 #include "frmMain.h"
 #include "frmSplash.h"
+#include "programfolder.h"
 #include "uiservice.h"
 
 #include <QApplication>
@@ -16,15 +17,7 @@ QPointer<frmMain> g_mainForm;
 bool g_unloading = false;
 } // namespace
 
-QString AppPath()
-{
-    QString path = qEnvironmentVariable("LORECASE_HOME");
-    if (path.isEmpty())
-        path = QCoreApplication::applicationDirPath();
-    if (!path.endsWith(u'/') && !path.endsWith(u'\\'))
-        path += u'/';
-    return path;
-}
+QString AppPath() { return lc::programFolder(); }
 
 void LogError(const QString &module, const QString &source, const lc::db::Error &error,
               bool showMessage)
