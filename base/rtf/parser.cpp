@@ -18,6 +18,15 @@ constexpr int kMaxColors = 8192;
 constexpr int kMaxInstruction = 4096;
 constexpr int kMaxTwips = 31680; // 22 inches
 
+// Characters a document holds as text: not control characters, and not the ones a text
+// document reserves for pictures, paragraph marks and frames.
+bool isTextChar(char16_t c)
+{
+    if (c < 0x20)
+        return c == u'\t';
+    return c != 0xFFFC && c != 0x2029 && c != 0xFDD0 && c != 0xFDD1;
+}
+
 int clampTwips(int v)
 {
     return std::clamp(v, -kMaxTwips, kMaxTwips);
@@ -28,60 +37,55 @@ bool onOff(const Token &t)
     return !t.hasParam || t.param != 0;
 }
 
-// The target of a HYPERLINK field instruction: the first argument, quoted or not; a \l
-// switch names a place in the document.
-QString hyperlinkTarget(const QString &instruction)
+// The words of a field instruction: quoted arguments (with \\ and \" escapes), switches
+// such as \l, and bare words.
+QStringList fieldWords(QStringView s)
 {
-    QStringView s = QStringView(instruction).trimmed();
-    if (!s.startsWith(u"HYPERLINK", Qt::CaseInsensitive))
-        return {};
-    s = s.mid(9);
-    QString target;
-    bool local = false;
-    while (!s.isEmpty()) {
-        s = s.trimmed();
-        if (s.isEmpty())
-            break;
-        if (s.startsWith(u'\\')) {
-            const bool isLocal = s.size() > 1 && s[1] == u'l';
-            s = s.mid(std::min<qsizetype>(2, s.size()));
-            if (isLocal)
-                local = true;
-            else if (!s.trimmed().startsWith(u'"') && !target.isEmpty())
-                break;
-            // A switch's own argument is read below and dropped unless it is \l's.
-            s = s.trimmed();
-            QString arg;
-            if (s.startsWith(u'"')) {
-                const qsizetype end = s.indexOf(u'"', 1);
-                arg = s.mid(1, end < 0 ? -1 : end - 1).toString();
-                s = end < 0 ? QStringView() : s.mid(end + 1);
-            } else {
-                qsizetype end = 0;
-                while (end < s.size() && !s[end].isSpace())
-                    ++end;
-                arg = s.left(end).toString();
-                s = s.mid(end);
-            }
-            if (isLocal && target.isEmpty())
-                target = u'#' + arg;
-            else if (isLocal)
-                target += u'#' + arg;
+    QStringList words;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        if (s[i].isSpace()) {
+            ++i;
             continue;
         }
-        if (!target.isEmpty() && !local)
-            break;
-        if (s.startsWith(u'"')) {
-            const qsizetype end = s.indexOf(u'"', 1);
-            target = s.mid(1, end < 0 ? -1 : end - 1).toString();
-            s = end < 0 ? QStringView() : s.mid(end + 1);
-        } else {
-            qsizetype end = 0;
-            while (end < s.size() && !s[end].isSpace())
-                ++end;
-            target = s.left(end).toString();
-            s = s.mid(end);
+        QString w;
+        if (s[i] == u'"') {
+            for (++i; i < s.size() && s[i] != u'"'; ++i) {
+                if (s[i] == u'\\' && i + 1 < s.size() && (s[i + 1] == u'\\' || s[i + 1] == u'"'))
+                    ++i;
+                w += s[i];
+            }
+            ++i;
+            words << w;
+            continue;
         }
+        while (i < s.size() && !s[i].isSpace() && s[i] != u'"')
+            w += s[i++];
+        words << w;
+    }
+    return words;
+}
+
+// The target of a HYPERLINK field: its first argument; \l names a place in the document.
+QString hyperlinkTarget(const QString &instruction)
+{
+    const QStringList words = fieldWords(instruction);
+    if (words.isEmpty() || words.first().compare(u"HYPERLINK", Qt::CaseInsensitive) != 0)
+        return {};
+    QString target;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString &w = words[i];
+        if (w.size() == 2 && w[0] == u'\\') {
+            const char16_t sw = w[1].toLower().unicode();
+            if ((sw == u'l' || sw == u'o' || sw == u't') && i + 1 < words.size()) {
+                ++i;
+                if (sw == u'l')
+                    target += u'#' + words[i];
+            }
+            continue;
+        }
+        if (target.isEmpty())
+            target = w;
     }
     return target;
 }
@@ -168,6 +172,8 @@ void Parser::runPlain()
         text.clear();
         m_decoder.decode(kCp1252, m_input, text);
     }
+    // Control characters are no more text here than in RTF.
+    text.removeIf([](QChar c) { return !isTextChar(c.unicode()) && c != u'\r' && c != u'\n'; });
     QStringView rest(text);
     if (rest.startsWith(u'\xFEFF'))
         rest = rest.mid(1);
@@ -264,6 +270,8 @@ void Parser::openGroup(qsizetype offset)
     }
     Group g = top();
     g.start = offset;
+    g.sourceStart = -1;
+    g.emittedAtOpen = m_emitted;
     g.keep = g.pictureRoot = g.objectRoot = g.fontEntry = false;
     g.fieldsBefore = int(m_fields.size());
     g.uprChild = g.upr;
@@ -324,7 +332,7 @@ void Parser::starredUnknown()
     // {\*\word ...} with a word we do not use: kept where it stands in the text, skipped
     // anywhere else.
     Group &g = top();
-    if (g.dest == Dest::Body && m_groups.size() > 2)
+    if (g.dest == Dest::Body && m_groups.size() > 2 && fresh())
         g.keep = true;
     g.dest = Dest::Skip;
 }
@@ -434,7 +442,7 @@ void Parser::word(const Token &t)
     case Tc:
     case Txe:
         // Not shown in a single text box, but the user's: written back as they were.
-        if (g.dest == Dest::Body && m_groups.size() > 2 && !g.keep) {
+        if (g.dest == Dest::Body && m_groups.size() > 2 && !g.keep && fresh()) {
             flushRun();
             g.keep = true;
         }
@@ -450,6 +458,8 @@ void Parser::word(const Token &t)
             flushRun();
             g.dest = Dest::Picture;
             g.pictureRoot = true;
+            if (!fresh())
+                g.sourceStart = t.offset;
             m_inPicture = true;
             m_picture = PictureFrame{};
         } else if (g.dest != Dest::Picture) {
@@ -462,6 +472,8 @@ void Parser::word(const Token &t)
             flushRun();
             g.dest = Dest::Object;
             g.objectRoot = true;
+            if (!fresh())
+                g.sourceStart = t.offset;
             m_objectHasPicture = false;
             m_objectPicture = Picture{};
         }
@@ -591,7 +603,7 @@ void Parser::bodyWord(const Token &t, Group &g)
         const char16_t c = (v >= 0 && v <= 0xFFFF) ? char16_t(v) : char16_t(0xFFFD);
         if (QChar::isSurrogate(c))
             m_sawSurrogate = true;
-        if (c >= 0x20 || c == u'\t')
+        if (isTextChar(c))
             emitChar(c);
         m_skip = g.uc;
         break;
@@ -1015,7 +1027,7 @@ void Parser::flushBytes()
     m_decoder.decode(m_bytesCodePage, m_bytes, chars);
     m_bytes.clear();
     // A \'00 or \'0d is no more text than a raw control character is.
-    chars.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
+    chars.removeIf([](QChar c) { return !isTextChar(c.unicode()); });
     emitChars(chars);
 }
 
@@ -1047,6 +1059,7 @@ void Parser::emitLatin1(const char *p, qsizetype n)
         flushRun();
     m_runState = g.ch;
     m_run.append(QLatin1StringView(p, n));
+    ++m_emitted;
 }
 
 void Parser::beforeContent()
@@ -1079,6 +1092,7 @@ void Parser::emitChars(QStringView chars)
         flushRun();
     m_runState = g.ch;
     m_run.append(chars);
+    ++m_emitted;
 }
 
 void Parser::flushRun()
@@ -1117,7 +1131,7 @@ void Parser::finishPicture(qsizetype end)
     m_inPicture = false;
     Group &g = top();
     Picture pic;
-    pic.source = m_input.sliced(g.start, end - g.start).toByteArray();
+    pic.source = groupSource(g, end);
     if (m_sink.wantsPictures())
         decodePicture(m_picture, pic);
     m_picture = PictureFrame{};
@@ -1135,7 +1149,16 @@ void Parser::finishPicture(qsizetype end)
         return;
     beforeContent();
     flushRun();
+    ++m_emitted;
     m_sink.picture(std::move(pic), g.ch);
+}
+
+QByteArray Parser::groupSource(const Group &g, qsizetype end) const
+{
+    // Text shown before the picture's word belongs to the document, not to the picture.
+    if (g.sourceStart < 0)
+        return m_input.sliced(g.start, end - g.start).toByteArray();
+    return '{' + m_input.sliced(g.sourceStart, end - g.sourceStart).toByteArray();
 }
 
 void Parser::finishObject(qsizetype end)
@@ -1143,7 +1166,7 @@ void Parser::finishObject(qsizetype end)
     Group &g = top();
     Picture pic = std::move(m_objectPicture);
     m_objectPicture = Picture{};
-    pic.source = m_input.sliced(g.start, end - g.start).toByteArray();
+    pic.source = groupSource(g, end);
     if (!m_objectHasPicture)
         pic.image = QImage();
     m_objectHasPicture = false;
@@ -1151,6 +1174,7 @@ void Parser::finishObject(qsizetype end)
         return;
     beforeContent();
     flushRun();
+    ++m_emitted;
     m_sink.picture(std::move(pic), g.ch);
 }
 

@@ -103,6 +103,8 @@ private:
         int uc = 1;
         int fieldsBefore = 0;
         qsizetype start = 0;
+        qsizetype sourceStart = -1; // where a kept picture's bytes begin, when not at start
+        quint64 emittedAtOpen = 0;
         bool keep = false;        // written back as it stood
         bool pictureRoot = false; // the group of a \pict
         bool objectRoot = false;  // an embedded object or shape
@@ -153,6 +155,9 @@ private:
     void decodePicture(PictureFrame &frame, Picture &out) const;
     int codePage();
     Group &top() { return m_groups.back(); }
+    // Nothing has been shown since the group opened, so its bytes are all its own.
+    bool fresh() { return top().emittedAtOpen == m_emitted; }
+    QByteArray groupSource(const Group &g, qsizetype end) const;
 
     QByteArrayView m_input;
     Lexer m_lexer;
@@ -162,6 +167,7 @@ private:
     std::vector<Group> m_groups;
     int m_phantomDepth = 0; // groups nested past the limit, only counted
     bool m_star = false;    // the previous token was \*
+    quint64 m_emitted = 0;  // pieces of content handed on so far
     int m_skip = 0;         // \uN fallback characters still to skip
 
     int m_docCodePage = kCp1252;

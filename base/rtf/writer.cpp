@@ -239,7 +239,10 @@ private:
         m_link = href;
         m_linkSaved = m_char;
         raw("{\\field{\\*\\fldinst{HYPERLINK \"");
-        writeText(href, true);
+        // Inside the quotes a backslash is doubled and a quote escaped, as fields want.
+        QString quoted = href;
+        quoted.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
+        writeText(quoted, true);
         raw("\"}}{\\fldrslt{");
     }
 

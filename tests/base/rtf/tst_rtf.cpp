@@ -760,6 +760,32 @@ private Q_SLOTS:
         QCOMPARE(part.toPlainText(), QStringLiteral("one two"));
     }
 
+    // Inputs the fuzzer found: each once broke the second save or the text read back.
+    void fuzzFindings_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        const QDir dir(QStringLiteral(RTF_SAMPLES) + QLatin1String("fuzz"));
+        const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+        QVERIFY(!names.isEmpty());
+        for (const QString &name : names) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QTest::newRow(qPrintable(name)) << f.readAll();
+        }
+    }
+
+    void fuzzFindings()
+    {
+        QFETCH(QByteArray, data);
+        QTextDocument first;
+        lc::rtf::read(data, first);
+        const QByteArray saved = lc::rtf::write(first);
+        QTextDocument second;
+        lc::rtf::read(saved, second);
+        QCOMPARE(text(second), text(first));
+        QCOMPARE(lc::rtf::write(second), saved);
+    }
+
     void stringsHoldBytes()
     {
         const QByteArray bytes("{\\rtf1 \xe9\x80\xff}");
