@@ -1,0 +1,429 @@
+#include "clsProgressBar.h"
+#include "frmMain.h"
+#include "httpserver.h"
+#include "modInstall.h"
+#include "modProcess.h"
+#include "settings.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+using lc::ui::ScriptedUi;
+using renewer::frmMain;
+using Picture = renewer::frmMain::Picture;
+
+namespace {
+const QByteArray kHandOver = "APP:Lorecase\r\nMAJ:1\r\nMIN:1\r\nREV:5\r\n";
+const QByteArray kVersionPath = "/downloads/sftudate.tmp";
+
+QByteArray block(const QByteArray &version, const QByteArray &items = {})
+{
+    return "APP:Other1\r\nVER:9.9.9\r\n..........\r\nAPP:Lorecase1\r\nAPP:Lorecase\r\nVER:" +
+           version + "\r\n" + items + "MSG:Better in every way.\r\n..........\r\n";
+}
+
+// A program folder holding the hand-over file, a scripted server the settings point at, and
+// the updater window as the program starts it.
+struct Updater {
+    TestHome home{TestHome::Db::None};
+    ScriptedHttpServer server;
+    QMap<QByteArray, QByteArray> files;
+    // What the window said at the moment each file was asked for.
+    QStringList statusAtRequest;
+    std::unique_ptr<frmMain> form;
+
+    explicit Updater(const QByteArray &versionFile = block("1.2.0"))
+    {
+        lc::settings::SaveSetting("Updater", "Server", server.base());
+        home.write("~udtmp.tmp", kHandOver);
+        if (!versionFile.isNull())
+            files.insert(kVersionPath, versionFile);
+        server.handler = [this](const HttpRequest &request) {
+            if (form)
+                statusAtRequest << form->lblStatus->text() + '|' + form->lblErrMsg->text();
+            return ScriptedHttpServer::files(files)(request);
+        };
+    }
+    frmMain &start()
+    {
+        form = std::make_unique<frmMain>();
+        form->Form_Activate();
+        return *form;
+    }
+    QString status() const { return form->lblStatus->text(); }
+    QStringList targets() const
+    {
+        QStringList out;
+        for (const auto &r : server.requests)
+            out << QString::fromLatin1(r.target);
+        return out;
+    }
+    // Every file in the program folder and below, with its contents.
+    QMap<QString, QByteArray> snapshot() const
+    {
+        QMap<QString, QByteArray> out;
+        QDirIterator it(home.dir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path.startsWith(home.dir() + "settings/"))
+                continue; // the test's own settings store
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            out.insert(path.mid(home.dir().size()), f.readAll());
+        }
+        return out;
+    }
+};
+
+void ignoreTerminate()
+{
+    ::signal(SIGTERM, SIG_IGN);
+}
+} // namespace
+
+// The updater window: start-up, the check and its results, and installing an update.
+class TestRenewerWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startUpReadsTheHandOverAndChecks()
+    {
+        Updater u(block("1.1.5"));
+        frmMain &form = u.start();
+        QCOMPARE(form.lblCaption->text(), QStringLiteral("Lorecase Updater"));
+        QCOMPARE(form.localInfo().version(), QStringLiteral("1.1.5"));
+        QVERIFY(!QFile::exists(u.home.file("~udtmp.tmp")));
+        QCOMPARE(u.targets(), QStringList{"/downloads/sftudate.tmp"});
+        QCOMPARE(u.server.requests.first().header("Range"), QByteArray("bytes=0-"));
+        QCOMPARE(u.statusAtRequest, QStringList{" Checking Server...|"});
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(form.size(), QSize(357, 180));
+        // A second activation checks nothing again.
+        form.Form_Activate();
+        QCOMPARE(u.server.requests.size(), 1);
+    }
+
+    void unreadableHandOver_data()
+    {
+        QTest::addColumn<QByteArray>("handOver"); // null: no file at all
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("incomplete") << QByteArray("APP:Lorecase\r\nMAJ:1\r\n");
+        QTest::newRow("garbage") << QByteArray("\x01\x02 nothing here");
+    }
+    void unreadableHandOver()
+    {
+        QFETCH(QByteArray, handOver);
+        Updater u;
+        QFile::remove(u.home.file("~udtmp.tmp"));
+        if (!handOver.isNull())
+            u.home.write("~udtmp.tmp", handOver);
+        frmMain &form = u.start();
+        QCOMPARE(form.shownPicture(), Picture::No);
+        QCOMPARE(u.status(), QStringLiteral(" Error:"));
+        QCOMPARE(form.messageText(),
+                 QStringLiteral("The server file did not download properly, did not download at "
+                                "all, or is corrupt.  Please close the updater and try again."));
+        QVERIFY(form.lblCaption->text().isEmpty());
+        QVERIFY(u.server.requests.isEmpty());
+        QVERIFY(!QFile::exists(u.home.file("~udtmp.tmp")));
+    }
+
+    void checkResults_data()
+    {
+        QTest::addColumn<QByteArray>("versionFile");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("picture");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("current"); // the server version the notes show; empty: none
+        const QString none = QStringLiteral(" There are no updates available.");
+        const QString minor = QStringLiteral(" There is a minor update available.");
+        const QString revision = QStringLiteral(" There is a revision update available.");
+        QTest::newRow("no block for this program") << QByteArray("APP:Other1\r\nVER:1.9.0\r\n")
+                                                   << none << int(Picture::No) << "OK" << QString();
+        QTest::newRow("block of another major version")
+            << QByteArray("APP:Lorecase2\r\nVER:2.9.0\r\n") << none << int(Picture::No) << "OK"
+            << QString();
+        QTest::newRow("same version")
+            << block("1.1.5") << none << int(Picture::No) << "OK" << QString();
+        QTest::newRow("major only")
+            << block("2.0.0") << none << int(Picture::No) << "OK" << QString();
+        QTest::newRow("minor") << block("1.2.0") << minor << int(Picture::Yes) << "Update Now!"
+                               << "1.2.0";
+        QTest::newRow("revision") << block("1.1.6") << revision << int(Picture::Yes)
+                                  << "Update Now!"
+                                  << "1.1.6";
+        QTest::newRow("two-part version")
+            << block("1.3") << minor << int(Picture::Yes) << "Update Now!"
+            << "1.3.0";
+        QTest::newRow("no version file") << QByteArray() << " Error:  File Not Found."
+                                         << int(Picture::Download) << "Check..." << QString();
+    }
+    void checkResults()
+    {
+        QFETCH(QByteArray, versionFile);
+        QFETCH(QString, status);
+        QFETCH(int, picture);
+        QFETCH(QString, button);
+        QFETCH(QString, current);
+        Updater u(versionFile);
+        frmMain &form = u.start();
+        QCOMPARE(u.status(), status);
+        QCOMPARE(int(form.shownPicture()), picture);
+        QCOMPARE(form.cmdCommand1->text(), button);
+        QVERIFY(form.cmdCommand1->isEnabled());
+        QVERIFY(!form.txtMessage->isHidden());
+        QVERIFY(u.home.ui().calls.isEmpty());
+        const bool kept = QFile::exists(u.home.file("sftudate.tmp"));
+        if (versionFile.isEmpty()) {
+            QCOMPARE(form.messageText(),
+                     "The file \"" + u.server.base() + "/downloads/sftudate.tmp\" was not found.");
+            QVERIFY(!kept);
+        } else if (current.isEmpty()) {
+            QCOMPARE(form.messageText(), QStringLiteral("Your Version (1.1.5) is up to date."));
+            QVERIFY(!kept); // nothing to do: the version file goes at once
+        } else {
+            QVERIFY(form.messageText().startsWith(
+                "Your Version:      1.1.5\r\nCurrent Version: " + current + "\r\n"));
+            QVERIFY(kept);
+        }
+    }
+
+    void notesAreShownFromTheTop()
+    {
+        Updater u(block("1.2.0", "UFL:Lorecase|bin\r\nUFL:help.txt|docs|help\\\r\nNFL:a.dat|"
+                                 "data\r\nNFL:b.dat|data\r\n"));
+        frmMain &form = u.start();
+        const QString rule(39, u'=');
+        const QString expected =
+            "Your Version:      1.1.5\r\nCurrent Version: 1.2.0\r\n\r\nUpdate Notes:\r\n" + rule +
+            "\r\nBetter in every way.\r\n\r\n(NOTE: Please check the Lorecase support page for "
+            "any manual updates.)\r\n\r\nFiles:\r\n" +
+            rule +
+            "\r\nUpdated File: Lorecase\r\nUpdated File: help.txt\r\nNew File: a.dat\r\nNew File: "
+            "b.dat\r\n";
+        QCOMPARE(form.messageText(), expected);
+        QCOMPARE(form.txtMessage->toPlainText(), QString(expected).replace("\r\n", "\n"));
+        QCOMPARE(form.txtMessage->textCursor().position(), 0);
+        QVERIFY(form.txtMessage->isReadOnly());
+    }
+
+    void checkAgainAfterAFailure()
+    {
+        Updater u{QByteArray()};
+        frmMain &form = u.start();
+        QCOMPARE(u.status(), QStringLiteral(" Error:  File Not Found."));
+        u.files.insert(kVersionPath, block("1.1.5"));
+        form.cmdCommand1->click();
+        QCOMPARE(u.statusAtRequest.last(), QStringLiteral(" Checking Server...|"));
+        QCOMPARE(u.status(), QStringLiteral(" There are no updates available."));
+        // The old error is replaced, not added to.
+        QCOMPARE(form.messageText(), QStringLiteral("Your Version (1.1.5) is up to date."));
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
+
+        // A check that fails again leaves the button as the failed download set it.
+        u.files.remove(kVersionPath);
+        form.cmdCommand1->setText("Check...");
+        form.cmdCommand1->click();
+        QCOMPARE(u.status(), QStringLiteral(" Error:  File Not Found."));
+        QVERIFY(!form.cmdCommand1->isEnabled());
+    }
+
+    void okAndCancelClose_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("OK") << false;
+        QTest::newRow("Cancel") << true;
+    }
+    void okAndCancelClose()
+    {
+        QFETCH(bool, cancel);
+        Updater u(block("1.1.5"));
+        frmMain &form = u.start();
+        u.home.write("sftudate.tmp", "left over");
+        u.home.write("~udtmp.tmp", kHandOver);
+        (cancel ? form.cmdCancel : form.cmdCommand1)->click();
+        QVERIFY(form.isClosed());
+        QVERIFY(!QFile::exists(u.home.file("sftudate.tmp")));
+        QVERIFY(!QFile::exists(u.home.file("~udtmp.tmp")));
+    }
+
+    void updateInstallsNewAndUpdatedFiles()
+    {
+        Updater u(block("1.2.0", "UFL:help.txt|upd\r\nUFL:tips.txt|upd|data\\\r\n"
+                                 "NFL:new.txt|extra|docs\\en\\\r\nNFL:top.dat|extra\r\n"));
+        u.files.insert("/downloads/extra/new.txt", "new text");
+        u.files.insert("/downloads/extra/top.dat", "top data");
+        u.files.insert("/downloads/upd/help.txt", "help 2");
+        u.files.insert("/downloads/upd/tips.txt", "tips 2");
+        u.home.write("help.txt", "help 1");
+        QVERIFY(QDir(u.home.dir()).mkpath("data"));
+        u.home.write("data/tips.txt", "tips 1");
+        u.home.write("keep.txt", "untouched");
+        frmMain &form = u.start();
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("Update Now!"));
+        form.cmdCommand1->click();
+
+        QCOMPARE(u.targets(), (QStringList{"/downloads/sftudate.tmp", "/downloads/extra/new.txt",
+                                           "/downloads/extra/top.dat", "/downloads/upd/help.txt",
+                                           "/downloads/upd/tips.txt"}));
+        QCOMPARE(u.statusAtRequest.mid(1),
+                 (QStringList{" Downloading File 1 of 4...|Downloading \"new.txt\"",
+                              " Downloading File 2 of 4...|Downloading \"top.dat\"",
+                              " Downloading File 3 of 4...|Downloading \"help.txt\"",
+                              " Downloading File 4 of 4...|Downloading \"tips.txt\""}));
+        const QMap<QString, QByteArray> expected{{"help.txt", "help 2"},
+                                                 {"data/tips.txt", "tips 2"},
+                                                 {"docs/en/new.txt", "new text"},
+                                                 {"top.dat", "top data"},
+                                                 {"keep.txt", "untouched"}};
+        QCOMPARE(u.snapshot(), expected);
+        // Nothing else to do: the updater closed and started nothing.
+        QVERIFY(form.isClosed());
+        QVERIFY(u.home.ui().callsOf(ScriptedUi::Kind::Shell).isEmpty());
+        QCOMPARE(u.status(), QStringLiteral(" Renaming Files... "));
+        QCOMPARE(form.lblErrMsg->text(), QStringLiteral("Please Wait..."));
+    }
+
+    void hostileFileListWritesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("items");
+        QTest::addColumn<QString>("refused");
+        QTest::newRow("climbing name after a good one")
+            << QByteArray("NFL:fine.txt|x\r\nUFL:..\\..\\evil.txt|x\r\n") << "..\\..\\evil.txt|x";
+        QTest::newRow("absolute subfolder")
+            << QByteArray("UFL:fine.txt|x\r\nNFL:evil.txt|x|/tmp/\r\n") << "evil.txt|x|/tmp/";
+        QTest::newRow("climbing subfolder")
+            << QByteArray("NFL:evil.txt|x|docs\\..\\..\\\r\n") << "evil.txt|x|docs\\..\\..\\";
+    }
+    void hostileFileListWritesNothing()
+    {
+        QFETCH(QByteArray, items);
+        QFETCH(QString, refused);
+        Updater u(block("1.2.0", items));
+        u.files.insert("/downloads/x/fine.txt", "fine");
+        u.files.insert("/downloads/x/evil.txt", "evil");
+        u.home.write("fine.txt", "old fine");
+        frmMain &form = u.start();
+        const auto before = u.snapshot();
+        form.cmdCommand1->click();
+        QCOMPARE(u.targets(), QStringList{"/downloads/sftudate.tmp"});
+        QCOMPARE(u.snapshot(), before);
+        QCOMPARE(u.status(), QStringLiteral(" Critical Error..."));
+        QCOMPARE(form.messageText(),
+                 "Update has been aborted!\r\nThe update lists a file outside the program "
+                 "folder: \"" +
+                     refused + "\"");
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
+        QVERIFY(form.cmdCommand1->isEnabled());
+        QVERIFY(!form.isClosed());
+    }
+
+    void failedRenamePutsTheOldFilesBack()
+    {
+        Updater u(block("1.2.0", "UFL:a.txt|upd\r\nUFL:b.txt|upd\r\nUFL:c.txt|upd\r\n"));
+        for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+            u.files.insert(QByteArray("/downloads/upd/") + name, QByteArray("new ") + name);
+            u.home.write(name, QByteArray("old ") + name);
+        }
+        // b.txt cannot be set aside: its keeping place is taken by a folder with a file in it.
+        QVERIFY(QDir(u.home.dir()).mkpath(renewer::backupName("b.txt")));
+        u.home.write(renewer::backupName("b.txt") + "/x", "x");
+        frmMain &form = u.start();
+        const auto before = u.snapshot();
+        form.cmdCommand1->click();
+        QCOMPARE(u.server.requests.size(), 4);
+        QCOMPARE(u.snapshot(), before);
+        QCOMPARE(u.status(), QStringLiteral(" Critical Error..."));
+        QVERIFY2(form.messageText().startsWith(
+                     "Update has been aborted!\r\nCannot rename \"b.txt\" to \"b.txt.qx~\""),
+                 qPrintable(form.messageText()));
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
+        QVERIFY(form.cmdCommand1->isEnabled());
+    }
+
+    void failedDownloadStopsTheUpdate()
+    {
+        Updater u(block("1.2.0", "UFL:a.txt|upd\r\nUFL:gone.txt|upd\r\nUFL:c.txt|upd\r\n"));
+        u.files.insert("/downloads/upd/a.txt", "new a");
+        u.files.insert("/downloads/upd/c.txt", "new c");
+        u.home.write("a.txt", "old a");
+        frmMain &form = u.start();
+        const auto before = u.snapshot();
+        form.cmdCommand1->click();
+        QCOMPARE(u.targets().last(), QStringLiteral("/downloads/upd/gone.txt"));
+        QCOMPARE(u.status(), QStringLiteral(" Error:  File Not Found."));
+        QCOMPARE(u.snapshot(), before);
+        QVERIFY(!form.isClosed());
+        QVERIFY(!form.isBusy());
+    }
+
+    void mainProgramIsEndedReplacedAndStarted_data()
+    {
+        QTest::addColumn<bool>("stubborn");
+        QTest::newRow("ends when asked") << false;
+        QTest::newRow("ignores the request") << true;
+    }
+    void mainProgramIsEndedReplacedAndStarted()
+    {
+#ifdef Q_OS_LINUX
+        QFETCH(bool, stubborn);
+        Updater u(block("1.1.6", "UFL:Lorecase|bin\r\nUFL:readme.txt|bin\r\n"));
+        const QByteArray newProgram = "#!/bin/sh\nexit 0\n";
+        u.files.insert("/downloads/bin/Lorecase", newProgram);
+        u.files.insert("/downloads/bin/readme.txt", "read me 2");
+        u.home.write("readme.txt", "read me 1");
+        // The running main program is a copy of sleep under its name; another copy of sleep
+        // under another name must survive.
+        const QString program = u.home.file("Lorecase");
+        QVERIFY(QFile::copy("/bin/sleep", program));
+        QVERIFY(QFile::copy("/bin/sleep", u.home.file("Bystander")));
+        QProcess running, bystander;
+        if (stubborn)
+            running.setChildProcessModifier(ignoreTerminate);
+        running.start(program, {"30"});
+        bystander.start(u.home.file("Bystander"), {"30"});
+        QVERIFY(running.waitForStarted() && bystander.waitForStarted());
+
+        frmMain &form = u.start();
+        QCOMPARE(renewer::processesRunning(program), QList<qint64>{running.processId()});
+        form.setEndProgramTimeouts(300, 5000);
+        QCOMPARE(u.status(), QStringLiteral(" There is a revision update available."));
+        QElapsedTimer clock;
+        clock.start();
+        form.cmdCommand1->click();
+        // A program that ignores the request to end is ended by force after the grace time.
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(clock.elapsed() >= 300, stubborn);
+
+        // The updater waited for it to go, so it is gone already.
+        QCOMPARE(running.state(), QProcess::NotRunning);
+        QVERIFY(renewer::processesRunning(program).isEmpty());
+        QCOMPARE(running.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(bystander.state(), QProcess::Running);
+        QCOMPARE(u.home.read("Lorecase"), newProgram);
+        QVERIFY(QFile::permissions(program) & QFile::ExeOwner);
+        QCOMPARE(u.home.read("readme.txt"), QByteArray("read me 2"));
+        QVERIFY(!QFile::exists(program + ".qx!"));
+        QVERIFY(!QFile::exists(renewer::backupName(program)));
+        const auto shell = u.home.ui().callsOf(ScriptedUi::Kind::Shell);
+        QCOMPARE(shell.size(), 1);
+        QCOMPARE(shell[0].text, program);
+        QCOMPARE(shell[0].title, u.home.dir());
+        QCOMPARE(u.status(), QStringLiteral(" Restarting Application..."));
+        QVERIFY(form.isClosed());
+        bystander.kill();
+        bystander.waitForFinished();
+#else
+        QSKIP("The dummy main program is a Linux program");
+#endif
+    }
+};
+
+QTEST_MAIN(TestRenewerWindow)
+#include "tst_renewer_window.moc"
