@@ -89,8 +89,8 @@ void NginxServer::stop()
     }
 }
 
-CuttingRelay::CuttingRelay(quint16 targetPort, int cut, qint64 afterBody)
-    : m_target(targetPort), m_cut(cut), m_afterBody(afterBody)
+CuttingRelay::CuttingRelay(quint16 targetPort, const QByteArray &cutPath, qint64 afterBody)
+    : m_target(targetPort), m_cutPath(cutPath), m_afterBody(afterBody)
 {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, &CuttingRelay::accept);
@@ -99,19 +99,22 @@ CuttingRelay::CuttingRelay(quint16 targetPort, int cut, qint64 afterBody)
 void CuttingRelay::accept()
 {
     while (QTcpSocket *client = m_server.nextPendingConnection()) {
-        const bool cutThis = m_connections++ < m_cut;
+        const qsizetype index = requests.size();
+        requests << QByteArray();
         auto *upstream = new QTcpSocket(client);
         connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QTcpSocket::readyRead, upstream,
-                [client, upstream] { upstream->write(client->readAll()); });
+        connect(client, &QTcpSocket::readyRead, upstream, [this, client, upstream, index] {
+            const QByteArray data = client->readAll();
+            requests[index] += data;
+            upstream->write(data);
+        });
         connect(upstream, &QTcpSocket::disconnected, client,
                 [client] { client->disconnectFromHost(); });
-        // Bytes still allowed through; -1 until the end of the response header was seen.
+        // Bytes still to pass; -1 until the end of the response header was seen.
         auto header = std::make_shared<QByteArray>();
-        auto left = std::make_shared<qint64>(cutThis ? -1 : std::numeric_limits<qint64>::max());
-        const qint64 afterBody = m_afterBody;
+        auto left = std::make_shared<qint64>(-1);
         connect(upstream, &QTcpSocket::readyRead, client,
-                [client, upstream, header, left, afterBody] {
+                [this, client, upstream, header, left, index] {
                     QByteArray data = upstream->readAll();
                     if (*left < 0) {
                         *header += data;
@@ -119,7 +122,10 @@ void CuttingRelay::accept()
                         if (end < 0)
                             return;
                         data = *header;
-                        *left = end + 4 + afterBody;
+                        const bool cut =
+                            !m_cutDone && requests[index].split('\n').value(0).contains(m_cutPath);
+                        m_cutDone = m_cutDone || cut;
+                        *left = cut ? end + 4 + m_afterBody : std::numeric_limits<qint64>::max();
                     }
                     const qint64 n = qMin<qint64>(data.size(), *left);
                     client->write(data.left(n));
@@ -130,7 +136,5 @@ void CuttingRelay::accept()
                     }
                 });
         upstream->connectToHost(QHostAddress::LocalHost, m_target);
-        if (client->bytesAvailable() > 0)
-            upstream->write(client->readAll());
     }
 }

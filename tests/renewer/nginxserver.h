@@ -28,23 +28,24 @@ private:
     quint16 m_port = 0;
 };
 
-// Passes loopback connections through to a server, but ends the first `cut` of them after
-// `afterBody` bytes of the response body: a link that drops in the middle of a download.
+// Passes loopback connections through to a server, but ends the first connection whose
+// request names `cutPath` after `afterBody` bytes of the response body: a link that drops in
+// the middle of a download. Every request is kept for the test to read.
 class CuttingRelay : public QObject {
     Q_OBJECT
 public:
-    CuttingRelay(quint16 targetPort, int cut, qint64 afterBody);
+    CuttingRelay(quint16 targetPort, const QByteArray &cutPath, qint64 afterBody);
     QString base() const
     {
         return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
     }
-    int connections() const { return m_connections; }
+    QList<QByteArray> requests;
 
 private:
     void accept();
     QTcpServer m_server;
     quint16 m_target;
-    int m_cut;
+    QByteArray m_cutPath;
     qint64 m_afterBody;
-    int m_connections = 0;
+    bool m_cutDone = false;
 };
