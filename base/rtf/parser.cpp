@@ -321,10 +321,12 @@ void Parser::closeGroup(qsizetype offset)
 void Parser::startDestination(Dest dest)
 {
     Group &g = top();
-    // Inside a group that shows nothing, no destination shows anything either.
-    if (g.dest == Dest::Skip || g.dest == Dest::Picture)
-        return;
-    g.dest = dest;
+    // Tables count only in the text itself: inside an object or a picture, which are written
+    // back as they stand, they would redefine fonts and colours for what follows.
+    if (g.dest == Dest::Body)
+        g.dest = dest;
+    else if (g.dest != Dest::Picture)
+        g.dest = Dest::Skip;
 }
 
 void Parser::starredUnknown()
@@ -601,10 +603,11 @@ void Parser::bodyWord(const Token &t, Group &g)
         if (v < 0)
             v += 65536;
         const char16_t c = (v >= 0 && v <= 0xFFFF) ? char16_t(v) : char16_t(0xFFFD);
-        if (QChar::isSurrogate(c))
-            m_sawSurrogate = true;
         if (isTextChar(c))
             emitChar(c);
+        // After the character: emitting may hand on the run before it, which clears this.
+        if (QChar::isSurrogate(c))
+            m_sawSurrogate = true;
         m_skip = g.uc;
         break;
     }
