@@ -452,6 +452,8 @@ void Parser::word(const Token &t)
             g.dest = Dest::Skip;
         return;
     case Pict:
+        if (g.objectRoot)
+            return; // a picture must have a group of its own inside an object
         if (g.dest == Dest::Body || g.dest == Dest::Object) {
             if (m_inPicture) {
                 g.dest = Dest::Skip;

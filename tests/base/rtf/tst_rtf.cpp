@@ -455,6 +455,11 @@ private Q_SLOTS:
         QTest::newRow("png without sizes, upper-case hex with line breaks")
             << "{\\pict\\pngblip\r\n" + png.toUpper().insert(10, "\r\n") + "}" << QSize(40, 20)
             << QSizeF(40, 20);
+        const QByteArray raw = pngBytes(testImage(40, 20));
+        QTest::newRow("png as binary, braces and all")
+            << "{\\pict\\pngblip\\picw40\\pich20\\bin" + QByteArray::number(raw.size()) + ' ' +
+                   raw + "}"
+            << QSize(40, 20) << QSizeF(40, 20);
         QByteArray jpg;
         {
             QBuffer b(&jpg);
