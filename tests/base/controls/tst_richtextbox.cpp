@@ -174,6 +174,18 @@ private Q_SLOTS:
         QCOMPARE(again.SelColor(), std::optional<QColor>(QColor(0, 0, 255)));
         select(again, 8, 5);
         QCOMPARE(again.SelItalic(), std::optional<bool>(false));
+
+        // Formatting set on an empty selection applies to what is typed there next.
+        RichTextBox composed;
+        composed.setSelBold(true);
+        composed.setSelText(QStringLiteral("Game"));
+        composed.setSelBold(false);
+        composed.setSelText(QStringLiteral(" - Review\r\n"));
+        QCOMPARE(composed.Text(), QStringLiteral("Game - Review\r\n"));
+        select(composed, 0, 4);
+        QCOMPARE(composed.SelBold(), std::optional<bool>(true));
+        select(composed, 4, 9);
+        QCOMPARE(composed.SelBold(), std::optional<bool>(false));
     }
 
     void selRtfAndSelText()
