@@ -37,19 +37,25 @@ bool NginxServer::start(const QString &root, QString *error)
             *error = conf.errorString();
             return false;
         }
-        conf.write(QStringLiteral("daemon off;\nmaster_process off;\nworker_processes 1;\n"
-                                  "pid %1/nginx.pid;\nerror_log %1/error.log warn;\n"
-                                  "events { worker_connections 64; }\n"
-                                  "http {\n  access_log off;\n  sendfile on;\n"
-                                  "  default_type application/octet-stream;\n"
-                                  "  client_body_temp_path %1/body;\n  proxy_temp_path %1/proxy;\n"
-                                  "  fastcgi_temp_path %1/fastcgi;\n  uwsgi_temp_path %1/uwsgi;\n"
-                                  "  scgi_temp_path %1/scgi;\n"
-                                  "  server {\n    listen 127.0.0.1:%2;\n    root %3;\n  }\n}\n")
-                       .arg(dir)
-                       .arg(m_port)
-                       .arg(root)
-                       .toUtf8());
+        conf.write(
+            QStringLiteral("daemon off;\nmaster_process off;\nworker_processes 1;\n"
+                           "pid %1/nginx.pid;\nerror_log %1/error.log warn;\n"
+                           "events { worker_connections 64; }\n"
+                           "http {\n  access_log off;\n  sendfile on;\n"
+                           "  default_type application/octet-stream;\n"
+                           "  client_body_temp_path %1/body;\n  proxy_temp_path %1/proxy;\n"
+                           "  fastcgi_temp_path %1/fastcgi;\n  uwsgi_temp_path %1/uwsgi;\n"
+                           "  scgi_temp_path %1/scgi;\n"
+                           "  server {\n    listen 127.0.0.1:%2%4;\n    root %3;\n%5  }\n}\n")
+                .arg(dir)
+                .arg(m_port)
+                .arg(root)
+                .arg(m_certificate.isEmpty() ? QString() : QStringLiteral(" ssl"))
+                .arg(m_certificate.isEmpty() ? QString()
+                                             : QStringLiteral("    ssl_certificate %1;\n"
+                                                              "    ssl_certificate_key %2;\n")
+                                                   .arg(m_certificate, m_key))
+                .toUtf8());
         conf.close();
         m_process.setProgram(nginx);
         m_process.setArguments({QStringLiteral("-p"), dir, QStringLiteral("-c"),

@@ -17,15 +17,27 @@ public:
 
     // The nginx program, or empty when it is not installed.
     static QString program();
+    // Serves https with this certificate and key instead of plain http (before start).
+    void useTls(const QString &certificate, const QString &key)
+    {
+        m_certificate = certificate;
+        m_key = key;
+    }
     bool start(const QString &root, QString *error);
     void stop();
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    QString base() const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2")
+            .arg(m_certificate.isEmpty() ? QStringLiteral("http") : QStringLiteral("https"))
+            .arg(m_port);
+    }
     quint16 port() const { return m_port; }
 
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
+    QString m_certificate, m_key;
 };
 
 // Passes loopback connections through to a server, but ends the first connection whose

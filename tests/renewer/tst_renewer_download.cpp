@@ -1,3 +1,4 @@
+#include "clsInet.h"
 #include "clsProgressBar.h"
 #include "frmMain.h"
 #include "httpserver.h"
@@ -319,6 +320,46 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(rig.dest()));
         // The bar keeps the last value drawn.
         QCOMPARE(rig.form.picPBar->text(), QStringLiteral("50 %"));
+    }
+
+    void stalledServerIsGivenUp()
+    {
+        Rig rig;
+        rig.form.Inet1->setTimeout(200);
+        rig.server.handler = [](const HttpRequest &) {
+            HttpAnswer a = HttpAnswer::make(200, "OK", content(20000));
+            a.cutAfter = 1000;
+            a.endDelayMs = 5000; // keeps the connection open without a further byte
+            return a;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!rig.download());
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(rig.home.ui().calls.size(), 1);
+        QCOMPARE(rig.home.ui().calls[0].title, QStringLiteral("Download Incomplete"));
+        QVERIFY(!QFile::exists(rig.dest()));
+    }
+
+    void closingTheWindowStopsADownload()
+    {
+        Rig rig;
+        rig.home.write("sftudate.tmp", "old");
+        rig.server.handler = [](const HttpRequest &) {
+            HttpAnswer a = HttpAnswer::make(200, "OK", content(20000));
+            a.cutAfter = 1000;
+            a.endDelayMs = 5000;
+            return a;
+        };
+        QTimer::singleShot(100, &rig.form, [&] { rig.form.cmdCancel->click(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!rig.download());
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(rig.form.isClosed());
+        QVERIFY(rig.home.ui().calls.isEmpty());
+        QVERIFY(!QFile::exists(rig.dest()));
+        QVERIFY(!QFile::exists(rig.home.file("sftudate.tmp")));
     }
 
     void serverThatCannotResume_data()

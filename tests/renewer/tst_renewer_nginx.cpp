@@ -8,6 +8,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QStandardPaths>
 #include <QtTest>
 
 using lc::ui::Answer;
@@ -90,6 +93,42 @@ private Q_SLOTS:
         QCOMPARE(rangeOf(relay.requests[1]), QByteArray("bytes=5904-"));
         QCOMPARE(home.ui().calls.size(), 1);
         QCOMPARE(home.ui().calls[0].title, QStringLiteral("Download Incomplete"));
+    }
+
+    void httpsDownload()
+    {
+        const QString openssl = QStandardPaths::findExecutable("openssl");
+        if (!QSslSocket::supportsSsl() || openssl.isEmpty())
+            QSKIP("no TLS library or no openssl to make a certificate");
+        QTemporaryDir certs;
+        const QString cert = certs.filePath("cert.pem"), key = certs.filePath("key.pem");
+        QProcess make;
+        make.start(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                             "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                             key, "-out", cert});
+        QVERIFY(make.waitForFinished(30000) && make.exitCode() == 0);
+        NginxServer tls;
+        tls.useTls(cert, key);
+        QString error;
+        QVERIFY2(tls.start(m_www.path(), &error), qPrintable(error));
+        QVERIFY(tls.base().startsWith("https://127.0.0.1:"));
+
+        TestHome home(TestHome::Db::None);
+        frmMain form;
+        const QString url = tls.base() + "/downloads/big/file.bin";
+        // A certificate nobody vouches for is no connection at all.
+        QVERIFY(!form.DownloadFile(url, home.file("file.bin"), {}, {}));
+        QCOMPARE(form.lblStatus->text(), QStringLiteral(" Error: Cannot establish connection."));
+        QVERIFY(!QFile::exists(home.file("file.bin")));
+
+        const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trusting = original;
+        trusting.addCaCertificates(cert);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        const bool ok = form.DownloadFile(url, home.file("file.bin"), {}, {});
+        QSslConfiguration::setDefaultConfiguration(original);
+        QVERIFY(ok);
+        QCOMPARE(home.read("file.bin"), m_file);
     }
 
     void wholeUpdate()
