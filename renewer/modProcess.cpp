@@ -5,8 +5,12 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
-#include <tlhelp32.h>
+// tlhelp32.h needs windows.h before it.
 #include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <iterator>
 #else
 #include <csignal>
 #include <sys/types.h>
