@@ -297,7 +297,7 @@ private Q_SLOTS:
         QTest::newRow("climbing name after a good one")
             << QByteArray("NFL:fine.txt|x\r\nUFL:..\\..\\evil.txt|x\r\n") << "..\\..\\evil.txt|x";
         QTest::newRow("absolute subfolder")
-            << QByteArray("UFL:fine.txt|x\r\nNFL:evil.txt|x|/tmp/\r\n") << "evil.txt|x|/tmp/";
+            << QByteArray("UFL:fine.txt|x\r\nNFL:evil.txt|x|/etc/\r\n") << "evil.txt|x|/etc/";
         QTest::newRow("climbing subfolder")
             << QByteArray("NFL:evil.txt|x|docs\\..\\..\\\r\n") << "evil.txt|x|docs\\..\\..\\";
     }
