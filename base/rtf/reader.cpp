@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <atomic>
+
 namespace lc::rtf {
 namespace {
 
@@ -28,8 +30,7 @@ public:
             return;
         }
         QTextCharFormat f = charFormat(state);
-        f.setProperty(KeptBefore, m_kept);
-        m_kept.clear();
+        markKept(f);
         m_cursor.insertText(text, f);
     }
 
@@ -60,16 +61,23 @@ public:
         f.setWidth(pic.size.width());
         f.setHeight(pic.size.height());
         f.setProperty(PictureSource, pic.source);
-        if (!m_kept.isEmpty()) {
-            f.setProperty(KeptBefore, m_kept);
-            m_kept.clear();
-        }
+        if (!m_kept.isEmpty())
+            markKept(f);
         m_cursor.insertImage(f);
     }
 
     void kept(QByteArrayView group) override { m_kept.append(group); }
 
 private:
+    void markKept(QTextFormat &f)
+    {
+        // Unique for the whole program: text pasted from elsewhere cannot share one.
+        static std::atomic<int> lastId{0};
+        f.setProperty(KeptBefore, m_kept);
+        f.setProperty(KeptId, ++lastId);
+        m_kept.clear();
+    }
+
     QTextCharFormat charFormat(const CharState &s)
     {
         if (m_haveLast && s == m_lastState)

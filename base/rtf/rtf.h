@@ -28,6 +28,7 @@ enum FormatProperty : int {
     KeptAtEnd,     // block: groups that stood before the paragraph mark
     PictureSource, // image: the picture's group as read; written back unchanged
     FontCharset,   // char: the \fcharset of the font, when not the ANSI one
+    KeptId,        // char: tells kept groups apart, so two equal ones never merge into one fragment
 };
 
 struct ReadOptions {

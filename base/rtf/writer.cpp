@@ -359,7 +359,7 @@ private:
         closeLink();
         setPara(paraProps(block.blockFormat()));
         bool empty = true;
-        QByteArray lastKept;
+        int lastKept = 0;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             const int start = std::max(frag.position(), from);
@@ -368,11 +368,12 @@ private:
                 continue;
             empty = false;
             const QTextCharFormat f = frag.charFormat();
-            const QByteArray kept = f.property(KeptBefore).toByteArray();
-            if (kept != lastKept) {
+            // A fragment split by later editing carries the same group: written once.
+            const int keptId = f.intProperty(KeptId);
+            if (keptId != lastKept) {
                 closeLink();
-                raw(kept);
-                lastKept = kept;
+                raw(f.property(KeptBefore).toByteArray());
+                lastKept = keptId;
             }
             openLink(f.isAnchor() ? f.anchorHref() : QString());
             if (f.isImageFormat()) {
