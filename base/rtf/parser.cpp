@@ -1057,14 +1057,16 @@ void Parser::emitAscii(const char *p, qsizetype n)
 void Parser::emitLatin1(const char *p, qsizetype n)
 {
     Group &g = top();
-    if (g.dest != Dest::Body || g.ch.hidden)
+    if (g.dest != Dest::Body)
+        return;
+    ++m_emitted; // hidden text too: a group holding it is not a picture's alone
+    if (g.ch.hidden)
         return;
     beforeContent();
     if (!(g.ch == m_runState) && !m_run.isEmpty())
         flushRun();
     m_runState = g.ch;
     m_run.append(QLatin1StringView(p, n));
-    ++m_emitted;
 }
 
 void Parser::beforeContent()
@@ -1090,6 +1092,7 @@ void Parser::emitChars(QStringView chars)
     Group &g = top();
     if (g.dest != Dest::Body || chars.isEmpty())
         return;
+    ++m_emitted;
     if (g.ch.hidden)
         return;
     beforeContent();
@@ -1097,7 +1100,6 @@ void Parser::emitChars(QStringView chars)
         flushRun();
     m_runState = g.ch;
     m_run.append(chars);
-    ++m_emitted;
 }
 
 void Parser::flushRun()
