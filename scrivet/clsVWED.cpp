@@ -117,10 +117,12 @@ void clsVWED::Show(const ViewEditArgs &file)
     if (!frmViewEdit)
         return;
     m_file = file;
+    const bool wasOpen = frmViewEdit->isVisible();
     frmViewEdit->Form_Load(file);
     frmViewEdit->ApplyMode(file.vMode);
     frmViewEdit->show();
-    frmViewEdit->raise();
+    if (wasOpen) // a window shown for the first time comes up in front anyway
+        frmViewEdit->raise();
 }
 
 void clsVWED::frmViewEdit_AddFile(quint8 bytSubCat, const QString &strSource,

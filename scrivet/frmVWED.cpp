@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -62,23 +61,6 @@ void showInBox(QComboBox *box, const QString &text)
         box->setCurrentIndex(i);
     else
         box->setEditText(text);
-}
-
-bool isNavigationKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_F4:
-    case Qt::Key_Escape:
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -213,8 +195,6 @@ void frmVWED::buildTools()
     // Only entries of the list can be chosen: nothing typed ever reaches the box.
     cboFontSize->lineEdit()->setReadOnly(true);
     cboFontSize->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
-    cboFontSize->installEventFilter(this);
-    cboFontSize->lineEdit()->installEventFilter(this);
     cboFontSize->setFixedWidth(toPixels(900));
     cboFontSize->setToolTip(QStringLiteral("Font Size"));
     for (QComboBox *box : {cboFontName, cboFontSize}) {
@@ -746,13 +726,7 @@ void frmVWED::PrintRequest()
 
 bool frmVWED::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize) {
+    if (watched == m_client && event->type() == QEvent::Resize)
         arrange();
-    } else if (event->type() == QEvent::KeyPress && cboFontSize &&
-               (watched == cboFontSize || watched == cboFontSize->lineEdit())) {
-        // Keys that choose from the list or move on pass; anything that would type is dropped.
-        if (!isNavigationKey(static_cast<QKeyEvent *>(event)->key()))
-            return true;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
