@@ -1,0 +1,108 @@
+#pragma once
+
+// The statement dialect and the expression language shared by WHERE, filters, find and
+// count: one tokenizer, one parser, one evaluator. Internal to the database layer.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace lc::db::detail {
+
+// A number as the comparisons see it: whole numbers stay exact.
+struct Number {
+    bool isInt = true;
+    qint64 i = 0;
+    double d = 0;
+
+    double real() const { return isInt ? double(i) : d; }
+};
+
+// Reads text as SQLite's numeric affinity would ("5", " -2.5 "); false for anything else.
+bool readNumber(const QString &text, Number *out);
+
+enum class CmpOp : quint8 { Eq, Ne, Lt, Gt, Le, Ge };
+
+struct Constant {
+    enum Kind : quint8 { Null, Int, Real, Text, Bool };
+    Kind kind = Null;
+    Number num;           // Int, Real, and Text that reads as a number (see numeric)
+    bool truth = false;   // Bool
+    bool numeric = false; // Text that also reads as a number
+    QString text;         // Text as typed
+    QString folded;       // Text case-folded, for index probes
+};
+
+struct Node {
+    enum Kind : quint8 { And, Or, Not, Compare, IsNull, IsNotNull };
+    Kind kind = Compare;
+    CmpOp op = CmpOp::Eq;
+    int column = -1;   // field index once resolved against a recordset
+    int constant = -1; // index into Expr::constants
+    int first = 0;     // children: Expr::kids[first, first + count)
+    int count = 0;
+    QString name; // column name as written
+};
+
+struct Expr {
+    std::vector<Node> nodes;
+    std::vector<int> kids;
+    std::vector<Constant> constants;
+    int root = -1;
+
+    bool empty() const { return root < 0; }
+};
+
+struct Statement {
+    QStringList columns;
+    QString table;
+    Expr where;
+};
+
+// Both return an empty string on success, otherwise a description of the problem.
+QString parseStatement(const QString &text, Statement *out);
+QString parseExpression(const QString &text, Expr *out);
+
+// Resolves column names to field indexes (case-insensitive); returns the first unknown name,
+// or an empty string when all are known.
+QString resolveColumns(Expr &expr, const QStringList &fields);
+
+// SQL for the expression with one '?' per constant; the constants to bind, in order, are
+// appended to binds.
+QString toSql(const Expr &expr, std::vector<const Constant *> *binds);
+QString quoteIdentifier(const QString &name);
+
+// Case-insensitive text ordering used by both the evaluator and the SQL collation, so a
+// WHERE clause and a filter agree on which rows match.
+int compareText(const QString &a, const QString &b);
+inline constexpr const char *kCollation = "lc_nocase";
+
+// One stored value. Text and blobs live in pools, and the cell is packed to 9 bytes: loading
+// a large table is mostly the cost of touching fresh memory for its cells.
+struct __attribute__((packed)) Cell {
+    enum Type : quint8 { Null, Int, Real, Text, Blob, Gone };
+    union {
+        qint64 i;
+        double d;
+        quint32 ref;
+    };
+    Type type; // left uninitialized: blocks of cells are allocated ahead and filled by the loader
+};
+static_assert(sizeof(Cell) == 9);
+
+struct Pools {
+    std::vector<QString> texts;
+    std::vector<QByteArray> blobs;
+};
+
+enum class Tri : quint8 { False, True, Unknown };
+
+// Evaluates a resolved expression on one row with SQL's three-valued logic; a row passes
+// only on True.
+Tri evaluate(const Expr &expr, const Cell *row, const Pools &pools);
+Tri compareCell(const Cell &cell, CmpOp op, const Constant &k, const Pools &pools);
+
+} // namespace lc::db::detail

@@ -1,0 +1,1439 @@
+#include "recordset.h"
+
+#include "connection.h"
+#include "expression.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace lc::db {
+
+using detail::Cell;
+using detail::CmpOp;
+using detail::Constant;
+using detail::Expr;
+using detail::Node;
+using detail::Tri;
+
+namespace {
+
+// Equality filters on up to this many columns are answered from a hash index.
+constexpr int kMaxIndexColumns = 4;
+// Off only while a benchmark times the scans the indexes replace.
+std::atomic<bool> g_indexing{true};
+
+// One column's part of an index key: a number, a case-folded text (by its id in the index),
+// or a truthiness for True/False tests.
+enum KeyTag : quint8 { KeyUnused, KeyInt, KeyReal, KeyText, KeyTruth };
+
+struct Key {
+    std::array<qint64, kMaxIndexColumns> v{};
+    std::array<quint8, kMaxIndexColumns> tag{};
+
+    bool operator==(const Key &o) const { return v == o.v && tag == o.tag; }
+};
+
+struct KeyHash {
+    size_t operator()(const Key &k) const noexcept
+    {
+        size_t h = 0;
+        for (int i = 0; i < kMaxIndexColumns; ++i) {
+            const quint64 x = quint64(k.v[i]) * 0x9E3779B97F4A7C15ull + k.tag[i];
+            h ^= x + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+        }
+        return h;
+    }
+};
+
+struct Index {
+    std::vector<int> columns; // ascending field indexes
+    std::vector<bool> truth;  // per column: True/False test rather than a value
+    QHash<QString, qint64> textIds;
+    std::unordered_map<Key, std::vector<int>, KeyHash> buckets; // rows, ascending
+};
+
+// A filter part col = value (or col = True/False) that an index can answer.
+struct Part {
+    int column;
+    const Constant *k;
+};
+
+void numberKey(const detail::Number &n, qint64 *v, quint8 *tag)
+{
+    // 5 and 5.0 are the same key, as they compare equal.
+    if (n.isInt) {
+        *v = n.i;
+        *tag = KeyInt;
+    } else if (n.d == std::trunc(n.d) && n.d >= -9.2e18 && n.d <= 9.2e18) {
+        *v = qint64(n.d);
+        *tag = KeyInt;
+    } else {
+        std::memcpy(v, &n.d, sizeof(double));
+        *tag = KeyReal;
+    }
+}
+
+// Full row blocks freed by one recordset are handed to the next load instead of going back to
+// the system: reopening or requerying a large table then writes into memory that is already
+// mapped rather than faulting in fresh pages. Bounded, shared by all recordsets.
+class BlockPool {
+public:
+    static BlockPool &instance()
+    {
+        // Never destroyed: a recordset may be freed during program exit, after statics.
+        static BlockPool *pool = new BlockPool;
+        return *pool;
+    }
+    Cell *take(size_t cells)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            for (size_t i = m_blocks.size(); i-- > 0;) {
+                if (m_blocks[i].second == cells) {
+                    Cell *block = m_blocks[i].first;
+                    m_blocks.erase(m_blocks.begin() + qsizetype(i));
+                    m_bytes -= cells * sizeof(Cell);
+                    return block;
+                }
+            }
+        }
+        return new Cell[cells];
+    }
+    void give(Cell *block, size_t cells)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_bytes + cells * sizeof(Cell) <= kMaxBytes) {
+                m_blocks.emplace_back(block, cells);
+                m_bytes += cells * sizeof(Cell);
+                return;
+            }
+        }
+        delete[] block;
+    }
+
+private:
+    static constexpr size_t kMaxBytes = size_t(32) << 20;
+    std::mutex m_mutex;
+    std::vector<std::pair<Cell *, size_t>> m_blocks;
+    size_t m_bytes = 0;
+};
+
+// The loaded rows: blocks of 4096 rows, so loading a large table never copies what is already
+// loaded and a row is found with a shift and a multiply. The first block starts small and
+// grows (moving its rows) until it is full size, so a short list costs little memory.
+class RowStore {
+public:
+    explicit RowStore(int stride = 1) : m_stride(stride) {}
+    ~RowStore() { release(); }
+    RowStore(RowStore &&other) noexcept { *this = std::move(other); }
+    RowStore &operator=(RowStore &&other) noexcept
+    {
+        if (this != &other) {
+            release();
+            m_blocks = std::move(other.m_blocks);
+            m_stride = other.m_stride;
+            m_rows = std::exchange(other.m_rows, 0);
+            m_capacity = std::exchange(other.m_capacity, 0);
+            other.m_blocks.clear();
+        }
+        return *this;
+    }
+    RowStore(const RowStore &) = delete;
+    RowStore &operator=(const RowStore &) = delete;
+
+    int size() const { return m_rows; }
+    Cell *row(int r) { return m_blocks[size_t(r) >> kShift] + offset(r); }
+    const Cell *row(int r) const { return m_blocks[size_t(r) >> kShift] + offset(r); }
+    // Room for one more row; the caller fills every cell.
+    Cell *append()
+    {
+        if (m_rows == m_capacity) [[unlikely]]
+            grow();
+        return row(m_rows++);
+    }
+
+private:
+    static constexpr int kShift = 12;
+    static constexpr int kBlockRows = 1 << kShift;
+    static constexpr int kMask = kBlockRows - 1;
+    static constexpr int kFirstRows = 64;
+
+    size_t offset(int r) const { return size_t(r & kMask) * size_t(m_stride); }
+    size_t fullBlock() const { return size_t(kBlockRows) * size_t(m_stride); }
+    void grow()
+    {
+        if (m_capacity >= kBlockRows) {
+            m_blocks.push_back(BlockPool::instance().take(fullBlock()));
+            m_capacity += kBlockRows;
+            return;
+        }
+        const int rows = m_capacity == 0 ? kFirstRows : std::min(m_capacity * 2, kBlockRows);
+        Cell *first = rows == kBlockRows ? BlockPool::instance().take(fullBlock())
+                                         : new Cell[size_t(rows) * size_t(m_stride)];
+        if (m_blocks.empty()) {
+            m_blocks.push_back(first);
+        } else {
+            std::memcpy(static_cast<void *>(first), m_blocks[0],
+                        size_t(m_rows) * size_t(m_stride) * sizeof(Cell));
+            delete[] m_blocks[0];
+            m_blocks[0] = first;
+        }
+        m_capacity = rows;
+    }
+    void release()
+    {
+        for (size_t b = 0; b < m_blocks.size(); ++b) {
+            if (b == 0 && m_capacity < kBlockRows)
+                delete[] m_blocks[b];
+            else
+                BlockPool::instance().give(m_blocks[b], fullBlock());
+        }
+        m_blocks.clear();
+        m_rows = 0;
+        m_capacity = 0;
+    }
+
+    std::vector<Cell *> m_blocks;
+    int m_stride = 1;
+    int m_rows = 0;
+    int m_capacity = 0;
+};
+
+} // namespace
+
+struct Recordset::Impl {
+    enum Mode { Browsing, Adding, Editing };
+
+    bool open = false;
+    std::shared_ptr<sqlite3 *> live;
+    QString stmtText; // as the caller wrote it
+    detail::Statement stmt;
+    QString sql;
+    QString rereadSql;
+    std::vector<const Constant *> binds;
+    QStringList fields;
+    int nf = 0;
+    // A selected INTEGER PRIMARY KEY column is the row id itself; otherwise the row id is kept
+    // in one hidden cell after the fields. A deleted row is marked on its row id cell.
+    int rowidField = -1;
+    int idCol = 0;
+    int stride = 1;
+
+    RowStore cells;
+    detail::Pools pools;
+    int goneCount = 0; // deleted rows still in cells
+    // Rows seen through the filter, by position. Unfiltered with nothing deleted, position
+    // and row are the same and the list stays empty.
+    bool allRows = true;
+    std::vector<int> visible;
+    int pos = 0;
+    bool currentDeleted = false;
+    const Cell *cur = nullptr; // the current row's cells, null when there is none
+
+    QString filterText;
+    Expr filter;
+    std::unordered_map<quint64, Index> indexes;
+
+    Mode mode = Browsing;
+    int editRow = -1;
+    std::vector<QVariant> pending;
+    std::vector<char> assigned;
+    qint64 lastId = 0;
+
+    Error error;
+
+    bool fail(int number, const QString &description)
+    {
+        error = Error{number, description};
+        return false;
+    }
+    void clearError()
+    {
+        if (error.number != ErrNone)
+            error = Error::none();
+    }
+    bool checkOpen()
+    {
+        if (open)
+            return true;
+        return fail(ErrObjectClosed, QStringLiteral("The recordset is not open."));
+    }
+    sqlite3 *db() const { return live ? *live : nullptr; }
+
+    int rowCount() const { return cells.size(); }
+    const Cell *row(int r) const { return cells.row(r); }
+    Cell *row(int r) { return cells.row(r); }
+    bool gone(int r) const { return row(r)[idCol].type == Cell::Gone; }
+    int n() const { return allRows ? rowCount() : int(visible.size()); }
+    int visibleRow(int at) const { return allRows ? at : visible[size_t(at)]; }
+    // Every change of position goes through here, so cur is always right.
+    inline void moveTo(int p)
+    {
+        pos = p;
+        currentDeleted = false;
+        cur = p >= 0 && p < n() ? row(visibleRow(p)) : nullptr;
+    }
+
+    int currentRow() const
+    {
+        if (currentDeleted || pos < 0 || pos >= n())
+            return -1;
+        return visibleRow(pos);
+    }
+
+    // Callers walking rows pass the same name strings again and again: remember the last few
+    // by identity so a look-up is a pointer comparison.
+    mutable std::array<QString, 4> recentNames;
+    mutable std::array<int, 4> recentIndexes{};
+    mutable int recentNext = 0;
+
+    int fieldIndex(const QString &name) const
+    {
+        // Same characters at the same address: the copy kept here holds them alive.
+        for (size_t k = 0; k < recentNames.size(); ++k)
+            if (recentNames[k].constData() == name.constData() &&
+                recentNames[k].size() == name.size() && !name.isEmpty())
+                return recentIndexes[k];
+        const int found = findField(name);
+        if (found >= 0 && !name.isEmpty()) {
+            recentNames[size_t(recentNext)] = name;
+            recentIndexes[size_t(recentNext)] = found;
+            recentNext = (recentNext + 1) % int(recentNames.size());
+        }
+        return found;
+    }
+
+    int findField(const QString &name) const
+    {
+        for (int i = 0; i < nf; ++i)
+            if (fields.at(i).size() == name.size() && fields.at(i) == name)
+                return i;
+        for (int i = 0; i < nf; ++i)
+            if (fields.at(i).compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+
+    QVariant value(const Cell &c) const
+    {
+        switch (c.type) {
+        case Cell::Int:
+            return QVariant(qlonglong(c.i));
+        case Cell::Real:
+            return QVariant(c.d);
+        case Cell::Text:
+            return QVariant(pools.texts[c.ref]);
+        case Cell::Blob:
+            return QVariant(pools.blobs[c.ref]);
+        default:
+            return {};
+        }
+    }
+
+    // Stores a normalized value, reusing the cell's pool slot when the kind is unchanged.
+    void store(Cell &c, const QVariant &v)
+    {
+        switch (v.typeId()) {
+        case QMetaType::LongLong:
+            c.type = Cell::Int;
+            c.i = v.toLongLong();
+            return;
+        case QMetaType::Double:
+            c.type = Cell::Real;
+            c.d = v.toDouble();
+            return;
+        case QMetaType::QString:
+            if (c.type == Cell::Text) {
+                pools.texts[c.ref] = v.toString();
+            } else {
+                c.ref = quint32(pools.texts.size());
+                pools.texts.push_back(v.toString());
+                c.type = Cell::Text;
+            }
+            return;
+        case QMetaType::QByteArray:
+            if (c.type == Cell::Blob) {
+                pools.blobs[c.ref] = v.toByteArray();
+            } else {
+                c.ref = quint32(pools.blobs.size());
+                pools.blobs.push_back(v.toByteArray());
+                c.type = Cell::Blob;
+            }
+            return;
+        default:
+            c.type = Cell::Null;
+            c.i = 0;
+            return;
+        }
+    }
+
+    // The value of a valid field index on the current row, or the pending one while editing.
+    // Walking rows lands here twice per row or more: the common case stays small and inline.
+    QVariant fieldAt(int index)
+    {
+        if (mode == Browsing && cur) [[likely]] {
+            clearError();
+            return value(cur[index]);
+        }
+        return fieldAtSlow(index);
+    }
+    QVariant fieldAtSlow(int index)
+    {
+        clearError();
+        if (mode == Adding)
+            return assigned[size_t(index)] ? pending[size_t(index)] : QVariant();
+        if (mode == Editing && assigned[size_t(index)])
+            return pending[size_t(index)];
+        if (!cur) {
+            fail(ErrNoCurrentRecord, currentDeleted
+                                         ? QStringLiteral("The current record has been deleted.")
+                                         : QStringLiteral("There is no current record."));
+            return {};
+        }
+        return value(cur[index]);
+    }
+
+    void cancelEdit()
+    {
+        mode = Browsing;
+        editRow = -1;
+        pending.clear();
+        assigned.clear();
+    }
+
+    bool bindAll(sqlite3_stmt *st, const std::vector<const Constant *> &list, int from = 1);
+    bool load(RowStore *outCells, detail::Pools *outPools);
+    int findRowidField(sqlite3 *handle) const;
+    bool readRow(sqlite3 *db, qint64 rowid, std::vector<QVariant> *values);
+    void showAll();
+    void materialize();
+    bool parseFilter(const QString &text, Expr *expr);
+    bool lookup(const Expr &expr, std::vector<int> *rows, int *count);
+    void select(const Expr &expr, std::vector<int> *rows, int *count);
+
+    // Filter indexes, one per equality shape, kept up to date as rows are written.
+    bool indexParts(const Expr &expr, std::array<Part, kMaxIndexColumns> *parts, int *count,
+                    quint64 *shape) const;
+    Index &indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count, quint64 shape);
+    bool rowKey(Index &ix, int r, bool intern, Key *key);
+    void indexAdd(int r);
+    void indexRemove(int r);
+};
+
+bool Recordset::Impl::bindAll(sqlite3_stmt *st, const std::vector<const Constant *> &list, int from)
+{
+    int i = from;
+    for (const Constant *k : list) {
+        int rc = SQLITE_OK;
+        switch (k->kind) {
+        case Constant::Int:
+        case Constant::Real:
+            rc = k->num.isInt ? sqlite3_bind_int64(st, i, k->num.i)
+                              : sqlite3_bind_double(st, i, k->num.d);
+            break;
+        case Constant::Text:
+            rc = sqlite3_bind_text16(st, i, k->text.utf16(), int(k->text.size() * 2),
+                                     SQLITE_TRANSIENT);
+            break;
+        default:
+            rc = sqlite3_bind_null(st, i);
+            break;
+        }
+        if (rc != SQLITE_OK)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+bool Recordset::Impl::load(RowStore *outCells, detail::Pools *outPools)
+{
+    sqlite3 *handle = db();
+    if (!handle)
+        return fail(ErrInvalidConnection, QStringLiteral("The connection is closed."));
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(st);
+        return fail(ErrDatabase,
+                    QStringLiteral("The database refused \"%1\": %2").arg(stmtText, why));
+    }
+    if (!bindAll(st, binds)) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(st);
+        return fail(ErrDatabase, QStringLiteral("Cannot bind a value: %1").arg(why));
+    }
+    *outCells = RowStore(stride);
+    *outPools = detail::Pools();
+    int rc;
+    // Values are read through sqlite3_value: one library call per column rather than two.
+    // Safe because a connection is only ever used from one thread.
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Cell *out = outCells->append();
+        for (int c = 0; c < nf; ++c) {
+            sqlite3_value *v = sqlite3_column_value(st, c);
+            Cell &cell = out[c];
+            switch (sqlite3_value_type(v)) {
+            case SQLITE_INTEGER:
+                cell.type = Cell::Int;
+                cell.i = sqlite3_value_int64(v);
+                break;
+            case SQLITE_FLOAT:
+                cell.type = Cell::Real;
+                cell.d = sqlite3_value_double(v);
+                break;
+            case SQLITE_TEXT: {
+                const char *text = reinterpret_cast<const char *>(sqlite3_value_text(v));
+                cell.type = Cell::Text;
+                cell.ref = quint32(outPools->texts.size());
+                outPools->texts.push_back(QString::fromUtf8(text, sqlite3_value_bytes(v)));
+                break;
+            }
+            case SQLITE_BLOB: {
+                const char *blob = static_cast<const char *>(sqlite3_value_blob(v));
+                cell.type = Cell::Blob;
+                cell.ref = quint32(outPools->blobs.size());
+                outPools->blobs.push_back(QByteArray(blob, sqlite3_value_bytes(v)));
+                break;
+            }
+            default:
+                cell.type = Cell::Null;
+                cell.i = 0;
+                break;
+            }
+        }
+        if (rowidField < 0) {
+            out[nf].type = Cell::Int;
+            out[nf].i = sqlite3_column_int64(st, nf);
+        }
+    }
+    const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        *outCells = RowStore(stride);
+        *outPools = detail::Pools();
+        return fail(ErrDatabase, QStringLiteral("Reading the rows failed: %1").arg(why));
+    }
+    return true;
+}
+
+// The selected column that is the row id itself, if any: a table's only primary key column,
+// declared INTEGER, with no index of its own (an INTEGER PRIMARY KEY DESC gets one, and is
+// then an ordinary column). -1 when there is none.
+int Recordset::Impl::findRowidField(sqlite3 *handle) const
+{
+    const QString table = detail::quoteIdentifier(stmt.table);
+    sqlite3_stmt *st = nullptr;
+    int keys = 0;
+    QString key;
+    QString keyType;
+    QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(table);
+    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            if (sqlite3_column_int(st, 5) > 0) {
+                ++keys;
+                key = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+                keyType =
+                    QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 2)));
+            }
+        }
+    }
+    sqlite3_finalize(st);
+    if (keys != 1 || keyType.compare(QLatin1StringView("INTEGER"), Qt::CaseInsensitive) != 0)
+        return -1;
+
+    bool keyIndex = false;
+    sql = QStringLiteral("PRAGMA index_list(%1)").arg(table);
+    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+        while (!keyIndex && sqlite3_step(st) == SQLITE_ROW)
+            keyIndex =
+                qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st, 3)), "pk") == 0;
+    }
+    sqlite3_finalize(st);
+    return keyIndex ? -1 : findField(key);
+}
+
+bool Recordset::Impl::readRow(sqlite3 *handle, qint64 rowid, std::vector<QVariant> *values)
+{
+    sqlite3_stmt *st = nullptr;
+    bool ok = false;
+    if (sqlite3_prepare_v2(handle, rereadSql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_bind_int64(st, 1, rowid) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
+        values->resize(size_t(nf));
+        for (int c = 0; c < nf; ++c) {
+            switch (sqlite3_column_type(st, c)) {
+            case SQLITE_INTEGER:
+                (*values)[c] = QVariant(qlonglong(sqlite3_column_int64(st, c)));
+                break;
+            case SQLITE_FLOAT:
+                (*values)[c] = QVariant(sqlite3_column_double(st, c));
+                break;
+            case SQLITE_TEXT:
+                (*values)[c] = QVariant(
+                    QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, c)),
+                                      sqlite3_column_bytes(st, c)));
+                break;
+            case SQLITE_BLOB:
+                (*values)[c] =
+                    QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, c)),
+                                        sqlite3_column_bytes(st, c)));
+                break;
+            default:
+                (*values)[c] = QVariant();
+                break;
+            }
+        }
+        ok = true;
+    }
+    sqlite3_finalize(st);
+    return ok;
+}
+
+void Recordset::Impl::showAll()
+{
+    visible.clear();
+    allRows = true;
+    if (goneCount > 0)
+        materialize();
+}
+
+void Recordset::Impl::materialize()
+{
+    if (!allRows)
+        return;
+    allRows = false;
+    const int rows = rowCount();
+    visible.clear();
+    visible.reserve(size_t(rows));
+    for (int r = 0; r < rows; ++r)
+        if (!gone(r))
+            visible.push_back(r);
+}
+
+bool Recordset::Impl::parseFilter(const QString &text, Expr *expr)
+{
+    const QString problem = detail::parseExpression(text, expr);
+    if (!problem.isEmpty())
+        return fail(ErrInvalidArgument,
+                    QStringLiteral("Invalid filter \"%1\": %2").arg(text, problem));
+    const QString unknown = detail::resolveColumns(*expr, fields);
+    if (!unknown.isEmpty())
+        return fail(ErrItemNotFound,
+                    QStringLiteral("Invalid filter \"%1\": the recordset has no field '%2'")
+                        .arg(text, unknown));
+    return true;
+}
+
+bool Recordset::Impl::indexParts(const Expr &expr, std::array<Part, kMaxIndexColumns> *parts,
+                                 int *count, quint64 *shape) const
+{
+    const Node &root = expr.nodes[size_t(expr.root)];
+    int kids = 1;
+    const int *list = &expr.root;
+    if (root.kind == Node::And) {
+        kids = root.count;
+        list = expr.kids.data() + root.first;
+    }
+    if (kids > kMaxIndexColumns)
+        return false;
+    for (int i = 0; i < kids; ++i) {
+        const Node &node = expr.nodes[size_t(list[i])];
+        if (node.kind != Node::Compare || node.op != CmpOp::Eq || node.column >= 0x7fff)
+            return false;
+        (*parts)[i] = Part{node.column, &expr.constants[size_t(node.constant)]};
+    }
+    // Same columns in any order are the same shape. At most four parts: insertion sort.
+    for (int i = 1; i < kids; ++i)
+        for (int j = i; j > 0 && (*parts)[j].column < (*parts)[j - 1].column; --j)
+            std::swap((*parts)[j], (*parts)[j - 1]);
+    quint64 s = 0;
+    for (int i = 0; i < kids; ++i) {
+        if (i && (*parts)[i].column == (*parts)[i - 1].column)
+            return false;
+        const quint64 bits =
+            (quint64((*parts)[i].column + 1) << 1) | ((*parts)[i].k->kind == Constant::Bool);
+        s |= bits << (16 * i);
+    }
+    *count = kids;
+    *shape = s;
+    return true;
+}
+
+bool Recordset::Impl::rowKey(Index &ix, int r, bool intern, Key *key)
+{
+    const Cell *cells = row(r);
+    if (cells[idCol].type == Cell::Gone)
+        return false;
+    *key = Key();
+    for (size_t p = 0; p < ix.columns.size(); ++p) {
+        const Cell &c = cells[ix.columns[p]];
+        if (c.type == Cell::Null)
+            return false;
+        if (ix.truth[p]) {
+            key->tag[p] = KeyTruth;
+            key->v[p] = c.type == Cell::Int ? c.i != 0 : c.type == Cell::Real ? c.d != 0 : 1;
+            continue;
+        }
+        switch (c.type) {
+        case Cell::Int:
+            key->tag[p] = KeyInt;
+            key->v[p] = c.i;
+            break;
+        case Cell::Real:
+            numberKey(detail::Number{false, 0, c.d}, &key->v[p], &key->tag[p]);
+            break;
+        case Cell::Text: {
+            const QString folded = pools.texts[c.ref].toCaseFolded();
+            auto it = ix.textIds.constFind(folded);
+            if (it == ix.textIds.constEnd()) {
+                if (!intern)
+                    return false;
+                it = ix.textIds.insert(folded, ix.textIds.size());
+            }
+            key->tag[p] = KeyText;
+            key->v[p] = it.value();
+            break;
+        }
+        default:
+            // Blobs never equal a number or a text constant.
+            return false;
+        }
+    }
+    return true;
+}
+
+Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count,
+                                 quint64 shape)
+{
+    auto found = indexes.find(shape);
+    if (found != indexes.end())
+        return found->second;
+    Index &ix = indexes[shape];
+    for (int i = 0; i < count; ++i) {
+        ix.columns.push_back(parts[i].column);
+        ix.truth.push_back(parts[i].k->kind == Constant::Bool);
+    }
+    const int rows = rowCount();
+    Key key;
+    for (int r = 0; r < rows; ++r)
+        if (rowKey(ix, r, true, &key))
+            ix.buckets[key].push_back(r);
+    return ix;
+}
+
+void Recordset::Impl::indexAdd(int r)
+{
+    Key key;
+    for (auto &entry : indexes) {
+        Index &ix = entry.second;
+        if (!rowKey(ix, r, true, &key))
+            continue;
+        std::vector<int> &rows = ix.buckets[key];
+        rows.insert(std::lower_bound(rows.begin(), rows.end(), r), r);
+    }
+}
+
+void Recordset::Impl::indexRemove(int r)
+{
+    Key key;
+    for (auto &entry : indexes) {
+        Index &ix = entry.second;
+        if (!rowKey(ix, r, false, &key))
+            continue;
+        auto bucket = ix.buckets.find(key);
+        if (bucket == ix.buckets.end())
+            continue;
+        std::vector<int> &rows = bucket->second;
+        const auto at = std::lower_bound(rows.begin(), rows.end(), r);
+        if (at != rows.end() && *at == r)
+            rows.erase(at);
+        if (rows.empty())
+            ix.buckets.erase(bucket);
+    }
+}
+
+// Rows (ascending) that pass expr, or just their number when rows is null, answered from
+// the index for the expression's shape. False when no index applies to it.
+bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *count)
+{
+    if (rows)
+        rows->clear();
+    *count = 0;
+    std::array<Part, kMaxIndexColumns> parts;
+    int partCount = 0;
+    quint64 shape = 0;
+    if (expr.empty() || !g_indexing.load(std::memory_order_relaxed) ||
+        !indexParts(expr, &parts, &partCount, &shape))
+        return false;
+    Index &ix = indexFor(parts, partCount, shape);
+    // A text constant that reads as a number also matches stored numbers, so a probe
+    // may need more than one key.
+    std::array<Key, 1 << kMaxIndexColumns> probes;
+    int probeCount = 1;
+    probes[0] = Key();
+    for (int p = 0; p < partCount; ++p) {
+        const Constant &k = *parts[p].k;
+        std::array<std::pair<qint64, quint8>, 2> options;
+        int optionCount = 0;
+        switch (k.kind) {
+        case Constant::Bool:
+            options[optionCount++] = {k.truth ? 1 : 0, KeyTruth};
+            break;
+        case Constant::Int:
+        case Constant::Real:
+            numberKey(k.num, &options[0].first, &options[0].second);
+            optionCount = 1;
+            break;
+        case Constant::Text: {
+            const auto id = ix.textIds.constFind(k.folded);
+            if (id != ix.textIds.constEnd())
+                options[optionCount++] = {id.value(), KeyText};
+            if (k.numeric) {
+                numberKey(k.num, &options[optionCount].first, &options[optionCount].second);
+                ++optionCount;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        const int before = probeCount;
+        probeCount = 0;
+        std::array<Key, 1 << kMaxIndexColumns> next;
+        for (int i = 0; i < before; ++i) {
+            for (int o = 0; o < optionCount; ++o) {
+                Key key = probes[i];
+                key.v[p] = options[o].first;
+                key.tag[p] = options[o].second;
+                next[probeCount++] = key;
+            }
+        }
+        probes = next;
+    }
+    for (int i = 0; i < probeCount; ++i) {
+        const auto bucket = ix.buckets.find(probes[i]);
+        if (bucket == ix.buckets.end())
+            continue;
+        *count += int(bucket->second.size());
+        if (rows)
+            rows->insert(rows->end(), bucket->second.begin(), bucket->second.end());
+    }
+    if (rows && probeCount > 1)
+        std::sort(rows->begin(), rows->end());
+    return true;
+}
+
+// Rows (in stored order) that pass expr, or just their number when rows is null.
+void Recordset::Impl::select(const Expr &expr, std::vector<int> *rows, int *count)
+{
+    if (lookup(expr, rows, count))
+        return;
+    const int total = rowCount();
+    for (int r = 0; r < total; ++r) {
+        if (gone(r) || detail::evaluate(expr, row(r), pools) != Tri::True)
+            continue;
+        ++*count;
+        if (rows)
+            rows->push_back(r);
+    }
+}
+
+Recordset::Recordset() : d(std::make_unique<Impl>()) {}
+
+Recordset::~Recordset() = default;
+
+bool Recordset::open(const QString &selectText, Connection &conn)
+{
+    close();
+    d->clearError();
+    if (!conn.isOpen() || !conn.m_live)
+        return d->fail(ErrInvalidConnection, QStringLiteral("The connection is not open."));
+
+    d->stmtText = selectText;
+    const QString problem = detail::parseStatement(selectText, &d->stmt);
+    if (!problem.isEmpty())
+        return d->fail(ErrInvalidArgument,
+                       QStringLiteral("Invalid statement \"%1\": %2").arg(selectText, problem));
+
+    d->fields = d->stmt.columns;
+    d->nf = int(d->fields.size());
+    d->live = conn.m_live;
+    d->rowidField = d->findRowidField(conn.handle());
+    d->idCol = d->rowidField >= 0 ? d->rowidField : d->nf;
+    d->stride = d->rowidField >= 0 ? d->nf : d->nf + 1;
+
+    // Edits and deletes address rows by row id, so it is always selected: as the column that
+    // is the row id when there is one, else as a hidden extra column.
+    QStringList columns;
+    for (int i = 0; i < d->nf; ++i) {
+        const QString name = detail::quoteIdentifier(d->fields.at(i));
+        columns.append(i == d->rowidField ? QStringLiteral("rowid AS ") + name : name);
+    }
+    if (d->rowidField < 0)
+        columns.append(QStringLiteral("rowid"));
+    const QString from = QStringLiteral(" FROM ") + detail::quoteIdentifier(d->stmt.table);
+    d->sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + from;
+    d->binds.clear();
+    if (!d->stmt.where.empty())
+        d->sql += QStringLiteral(" WHERE ") + detail::toSql(d->stmt.where, &d->binds);
+    d->rereadSql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + from +
+                   QStringLiteral(" WHERE rowid = ?");
+
+    if (!d->load(&d->cells, &d->pools)) {
+        d->live.reset();
+        return false;
+    }
+    d->open = true;
+    d->showAll();
+    d->moveTo(0);
+    return true;
+}
+
+void Recordset::close()
+{
+    *d = Impl();
+}
+
+bool Recordset::isOpen() const
+{
+    return d->open;
+}
+
+bool Recordset::requery()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    RowStore cells;
+    detail::Pools pools;
+    if (!d->load(&cells, &pools))
+        return false;
+    d->cancelEdit();
+    d->cells = std::move(cells);
+    d->pools = std::move(pools);
+    d->goneCount = 0;
+    d->indexes.clear();
+    if (d->filter.empty()) {
+        d->showAll();
+    } else {
+        int count = 0;
+        d->allRows = false;
+        d->select(d->filter, &d->visible, &count);
+    }
+    d->moveTo(0);
+    return true;
+}
+
+int Recordset::recordCount() const
+{
+    if (!d->checkOpen())
+        return 0;
+    return d->n();
+}
+
+bool Recordset::bof() const
+{
+    if (!d->open)
+        return true;
+    if (d->currentDeleted)
+        return false;
+    return d->n() == 0 || d->pos < 0;
+}
+
+bool Recordset::eof() const
+{
+    if (!d->open)
+        return true;
+    if (d->currentDeleted)
+        return false;
+    return d->n() == 0 || d->pos >= d->n();
+}
+
+void Recordset::moveFirst()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return;
+    d->cancelEdit();
+    d->moveTo(0);
+}
+
+void Recordset::moveNext()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return;
+    if (d->mode != Impl::Browsing)
+        d->cancelEdit();
+    if (d->currentDeleted) {
+        // The row after the deleted one already sits at its position.
+        d->moveTo(d->pos);
+        return;
+    }
+    if (d->pos >= d->n()) {
+        d->fail(ErrNoCurrentRecord, QStringLiteral("Cannot move past the end of the recordset."));
+        return;
+    }
+    d->moveTo(d->pos + 1);
+}
+
+void Recordset::movePrevious()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return;
+    d->cancelEdit();
+    if (d->currentDeleted) {
+        d->moveTo(std::max(-1, d->pos - 1));
+        return;
+    }
+    if (d->n() == 0 || d->pos < 0) {
+        d->fail(ErrNoCurrentRecord,
+                QStringLiteral("Cannot move before the start of the recordset."));
+        return;
+    }
+    d->moveTo(std::min(d->pos, d->n()) - 1);
+}
+
+void Recordset::moveLast()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return;
+    d->cancelEdit();
+    d->moveTo(d->n() == 0 ? 0 : d->n() - 1);
+}
+
+int Recordset::position() const
+{
+    if (!d->open || d->currentRow() < 0)
+        return -1;
+    return d->pos;
+}
+
+int Recordset::fieldCount() const
+{
+    return d->open ? d->nf : 0;
+}
+
+QString Recordset::fieldName(int index) const
+{
+    if (!d->open || index < 0 || index >= d->nf)
+        return {};
+    return d->fields.at(index);
+}
+
+int Recordset::fieldIndex(const QString &name) const
+{
+    return d->open ? d->fieldIndex(name) : -1;
+}
+
+QVariant Recordset::field(const QString &name) const
+{
+    if (!d->checkOpen())
+        return {};
+    const int index = d->fieldIndex(name);
+    if (index < 0) {
+        d->fail(ErrItemNotFound, QStringLiteral("The recordset has no field '%1'.").arg(name));
+        return {};
+    }
+    return d->fieldAt(index);
+}
+
+QVariant Recordset::field(int index) const
+{
+    if (!d->checkOpen())
+        return {};
+    if (index < 0 || index >= d->nf) {
+        d->fail(ErrItemNotFound, QStringLiteral("The recordset has no field %1.").arg(index));
+        return {};
+    }
+    return d->fieldAt(index);
+}
+
+bool Recordset::isNull(const QString &name) const
+{
+    return field(name).isNull();
+}
+
+bool Recordset::setFilter(const QString &expr)
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    Expr parsed;
+    if (!expr.trimmed().isEmpty() && !d->parseFilter(expr, &parsed))
+        return false;
+    d->cancelEdit();
+    d->filter = std::move(parsed);
+    d->filterText = d->filter.empty() ? QString() : expr;
+    if (d->filter.empty()) {
+        d->showAll();
+    } else {
+        int count = 0;
+        d->allRows = false;
+        d->select(d->filter, &d->visible, &count);
+    }
+    d->moveTo(0);
+    return true;
+}
+
+void Recordset::setFilterIndexingForBenchmarks(bool enabled)
+{
+    g_indexing.store(enabled, std::memory_order_relaxed);
+}
+
+QString Recordset::filter() const
+{
+    return d->filterText;
+}
+
+int Recordset::count(const QString &expr)
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return 0;
+    Expr parsed;
+    if (!expr.trimmed().isEmpty() && !d->parseFilter(expr, &parsed))
+        return 0;
+    int count = 0;
+    d->select(parsed, nullptr, &count);
+    return count;
+}
+
+bool Recordset::find(const QString &expr)
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    Expr parsed;
+    if (!d->parseFilter(expr, &parsed))
+        return false;
+    d->cancelEdit();
+    const int start = std::max(d->pos, 0);
+    std::vector<int> rows;
+    int count = 0;
+    if (start < d->n() && d->lookup(parsed, &rows, &count)) {
+        // Visible rows are always in stored order, so a row's position is a binary search.
+        const auto first = std::lower_bound(rows.begin(), rows.end(), d->visibleRow(start));
+        for (auto r = first; r != rows.end(); ++r) {
+            if (d->allRows) {
+                d->moveTo(*r);
+                return true;
+            }
+            const auto at = std::lower_bound(d->visible.begin(), d->visible.end(), *r);
+            if (at != d->visible.end() && *at == *r) {
+                d->moveTo(int(at - d->visible.begin()));
+                return true;
+            }
+        }
+    } else {
+        for (int at = start; at < d->n(); ++at) {
+            if (detail::evaluate(parsed, d->row(d->visibleRow(at)), d->pools) == Tri::True) {
+                d->moveTo(at);
+                return true;
+            }
+        }
+    }
+    d->moveTo(d->n());
+    return false;
+}
+
+bool Recordset::addNew()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    d->cancelEdit();
+    d->mode = Impl::Adding;
+    d->pending.assign(size_t(d->nf), QVariant());
+    d->assigned.assign(size_t(d->nf), 0);
+    return true;
+}
+
+bool Recordset::setField(const QString &name, const QVariant &value)
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    const int index = d->fieldIndex(name);
+    if (index < 0)
+        return d->fail(ErrItemNotFound,
+                       QStringLiteral("The recordset has no field '%1'.").arg(name));
+
+    // Only the kinds SQLite stores survive; anything else must say what it is as text.
+    QVariant v;
+    if (!value.isNull()) {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+            v = QVariant(qlonglong(value.toBool() ? 1 : 0));
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Long:
+            v = QVariant(value.toLongLong());
+            break;
+        case QMetaType::ULongLong:
+        case QMetaType::ULong:
+            if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
+                return d->fail(ErrInvalidArgument,
+                               QStringLiteral("The value for '%1' is too large.").arg(name));
+            v = QVariant(value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            if (!std::isfinite(value.toDouble()))
+                return d->fail(ErrInvalidArgument,
+                               QStringLiteral("The value for '%1' is not a number.").arg(name));
+            v = QVariant(value.toDouble());
+            break;
+        case QMetaType::QByteArray:
+            v = QVariant(value.toByteArray());
+            break;
+        case QMetaType::QString:
+            v = value;
+            break;
+        default:
+            if (!value.canConvert<QString>())
+                return d->fail(ErrInvalidArgument,
+                               QStringLiteral("A %1 cannot be stored in '%2'.")
+                                   .arg(QString::fromLatin1(value.typeName()), name));
+            v = QVariant(value.toString());
+            break;
+        }
+    }
+
+    if (d->mode == Impl::Browsing) {
+        const int r = d->currentRow();
+        if (r < 0)
+            return d->fail(ErrNoCurrentRecord,
+                           QStringLiteral("There is no current record to change."));
+        d->mode = Impl::Editing;
+        d->editRow = r;
+        d->pending.assign(size_t(d->nf), QVariant());
+        d->assigned.assign(size_t(d->nf), 0);
+    }
+    d->pending[size_t(index)] = v;
+    d->assigned[size_t(index)] = 1;
+    return true;
+}
+
+bool Recordset::update()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    if (d->mode == Impl::Browsing)
+        return d->fail(ErrNotAllowed, QStringLiteral("There is no new or changed record to save."));
+    sqlite3 *handle = d->db();
+    if (!handle)
+        return d->fail(ErrInvalidConnection, QStringLiteral("The connection is closed."));
+
+    const bool adding = d->mode == Impl::Adding;
+    QStringList names;
+    std::vector<int> columns;
+    for (int c = 0; c < d->nf; ++c) {
+        if (d->assigned[size_t(c)]) {
+            names.append(detail::quoteIdentifier(d->fields.at(c)));
+            columns.push_back(c);
+        }
+    }
+    const QString table = detail::quoteIdentifier(d->stmt.table);
+    if (!adding && columns.empty()) {
+        d->cancelEdit();
+        return true;
+    }
+    qint64 rowid = adding ? 0 : d->row(d->editRow)[d->idCol].i;
+
+    QString sql;
+    if (adding && columns.empty()) {
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+    } else if (adding) {
+        QStringList marks;
+        for (size_t i = 0; i < columns.size(); ++i)
+            marks.append(QStringLiteral("?"));
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    } else {
+        sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                  .arg(table, names.join(QStringLiteral(" = ?, ")));
+    }
+
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr);
+    int i = 1;
+    for (int c : columns) {
+        if (rc != SQLITE_OK)
+            break;
+        const QVariant &v = d->pending[size_t(c)];
+        switch (v.typeId()) {
+        case QMetaType::LongLong:
+            rc = sqlite3_bind_int64(st, i, v.toLongLong());
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(st, i, v.toDouble());
+            break;
+        case QMetaType::QString: {
+            const QString text = v.toString();
+            rc = sqlite3_bind_text16(st, i, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = v.toByteArray();
+            rc = sqlite3_bind_blob(st, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default:
+            rc = sqlite3_bind_null(st, i);
+            break;
+        }
+        ++i;
+    }
+    if (rc == SQLITE_OK && !adding)
+        rc = sqlite3_bind_int64(st, i, rowid);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(st);
+    const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return d->fail(ErrDatabase,
+                       QStringLiteral("The database refused to save the record: %1").arg(why));
+    if (adding)
+        rowid = sqlite3_last_insert_rowid(handle);
+    else if (sqlite3_changes(handle) == 0)
+        return d->fail(ErrDatabase,
+                       QStringLiteral("The record is no longer in the table %1.").arg(table));
+    else if (d->rowidField >= 0 && d->assigned[size_t(d->rowidField)])
+        rowid = d->pending[size_t(d->rowidField)].toLongLong(); // the row was renumbered
+
+    // Read the row back so memory holds what the table stored (defaults, type conversions).
+    std::vector<QVariant> values;
+    if (!d->readRow(handle, rowid, &values)) {
+        values.resize(size_t(d->nf));
+        for (int c = 0; c < d->nf; ++c) {
+            if (d->assigned[size_t(c)])
+                values[size_t(c)] = d->pending[size_t(c)];
+            else if (!adding)
+                values[size_t(c)] = d->value(d->row(d->editRow)[c]);
+        }
+        const int idField =
+            d->rowidField >= 0 ? d->rowidField : d->fieldIndex(QStringLiteral("auto_id"));
+        if (adding && idField >= 0 && !d->assigned[size_t(idField)])
+            values[size_t(idField)] = QVariant(qlonglong(rowid));
+    }
+
+    int r = d->editRow;
+    if (adding) {
+        r = d->rowCount();
+        Cell *fresh = d->cells.append();
+        for (int c = 0; c < d->stride; ++c)
+            fresh[c] = Cell();
+        fresh[d->idCol].type = Cell::Int;
+        fresh[d->idCol].i = rowid;
+    } else {
+        d->indexRemove(r);
+    }
+    for (int c = 0; c < d->nf; ++c)
+        d->store(d->row(r)[c], values[size_t(c)]);
+    if (d->rowidField < 0) {
+        d->row(r)[d->nf].type = Cell::Int;
+        d->row(r)[d->nf].i = rowid;
+    }
+    d->indexAdd(r);
+    if (adding) {
+        // A new row shows even when the filter would hide it, until the next filter or requery.
+        if (!d->allRows)
+            d->visible.push_back(r);
+        d->moveTo(d->n() - 1);
+    }
+    d->lastId = rowid;
+    d->cancelEdit();
+    return true;
+}
+
+void Recordset::cancelUpdate()
+{
+    d->clearError();
+    d->cancelEdit();
+}
+
+bool Recordset::deleteCurrent()
+{
+    d->clearError();
+    if (!d->checkOpen())
+        return false;
+    if (d->mode == Impl::Adding)
+        return d->fail(ErrNotAllowed,
+                       QStringLiteral("Save or cancel the new record before deleting."));
+    const int r = d->currentRow();
+    if (r < 0)
+        return d->fail(ErrNoCurrentRecord, QStringLiteral("There is no current record to delete."));
+    sqlite3 *handle = d->db();
+    if (!handle)
+        return d->fail(ErrInvalidConnection, QStringLiteral("The connection is closed."));
+
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                            .arg(detail::quoteIdentifier(d->stmt.table));
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_int64(st, 1, d->row(r)[d->idCol].i);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(st);
+    const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return d->fail(ErrDatabase,
+                       QStringLiteral("The database refused to delete the record: %1").arg(why));
+
+    d->cancelEdit();
+    d->indexRemove(r);
+    d->materialize();
+    d->row(r)[d->idCol].type = Cell::Gone;
+    ++d->goneCount;
+    d->visible.erase(d->visible.begin() + d->pos);
+    d->currentDeleted = true;
+    d->cur = nullptr;
+    return true;
+}
+
+bool Recordset::editing() const
+{
+    return d->mode != Impl::Browsing;
+}
+
+qint64 Recordset::lastInsertId() const
+{
+    return d->lastId;
+}
+
+const Error &Recordset::lastError() const
+{
+    return d->error;
+}
+
+QString Recordset::sqlText() const
+{
+    return d->sql;
+}
+
+} // namespace lc::db
