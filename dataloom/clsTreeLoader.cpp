@@ -7,6 +7,8 @@
 #include "recordset.h"
 #include "treenodes.h"
 
+#include <QStringBuilder>
+
 #include <memory>
 
 namespace {
@@ -20,7 +22,7 @@ struct Failure {
 
 QString caption(const QString &name, int count)
 {
-    return name + QStringLiteral(" (") + QString::number(count) + u')';
+    return name % u" (" % QString::number(count) % u')';
 }
 
 class Loader {
@@ -39,6 +41,7 @@ public:
             throw Failure{m_rs.lastError()};
 
         m_tree.clear();
+        const lc::controls::BulkAdd bulk(m_tree);
         const int root = m_tree.add({}, QStringLiteral("ROOT"), QStringLiteral("Lorecase"),
                                     QStringLiteral("pg"), {});
         m_tree.setExpanded(root, true);
@@ -154,11 +157,11 @@ private:
                                 .arg(name, idValue.toString(), m_rs.field(fGenre).toString())});
                 continue;
             }
-            const QString gk = QStringLiteral("G_") + QString::number(*genre) + QStringLiteral("|P_") +
-                               QString::number(*platform);
-            const int files = count(m_files, QStringLiteral("game_id = ") + QString::number(id));
-            const int node = m_tree.add(gk, QStringLiteral("N_") + QString::number(id) + u'|' + gk,
-                                        caption(name, files), image, selImage);
+            const QString gk = u"G_" % QString::number(*genre) % u"|P_" % QString::number(*platform);
+            const QString idText = QString::number(id);
+            const int files = count(m_files, u"game_id = " % idText);
+            const int node = m_tree.add(gk, u"N_" % idText % u'|' % gk, caption(name, files),
+                                        image, selImage);
             if (node < 0)
                 throw Failure{{lc::db::ErrInvalidArgument,
                                QStringLiteral("The game node of game %1 could not be added.").arg(id)}};

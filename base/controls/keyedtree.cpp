@@ -2,38 +2,120 @@
 
 #include "treeimages.h"
 
+#include <QAbstractItemModel>
 #include <QHeaderView>
 
 namespace lc::controls {
 
 TreeNodes::~TreeNodes() = default;
 
-KeyedTree::KeyedTree(QWidget *parent) : QTreeWidget(parent)
+// The view's window on the node table: one column, the text and the picture of each node.
+class KeyedTreeModel : public QAbstractItemModel {
+public:
+    explicit KeyedTreeModel(KeyedTree *tree) : QAbstractItemModel(tree), m_tree(tree) {}
+
+    QModelIndex index(int row, int column, const QModelIndex &parent) const override
+    {
+        const auto &list = m_tree->childList(parent.isValid() ? int(parent.internalId()) : -1);
+        if (column != 0 || row < 0 || row >= int(list.size()))
+            return {};
+        return createIndex(row, 0, quintptr(list[size_t(row)]));
+    }
+    QModelIndex parent(const QModelIndex &child) const override
+    {
+        if (!child.isValid())
+            return {};
+        const int p = m_tree->m_nodes[child.internalId()].parent;
+        return p < 0 ? QModelIndex() : createIndex(m_tree->m_nodes[size_t(p)].row, 0, quintptr(p));
+    }
+    int rowCount(const QModelIndex &parent) const override
+    {
+        if (parent.isValid() && parent.column() != 0)
+            return 0;
+        return int(m_tree->childList(parent.isValid() ? int(parent.internalId()) : -1).size());
+    }
+    int columnCount(const QModelIndex &) const override { return 1; }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        const int n = int(index.internalId());
+        if (role == Qt::DisplayRole)
+            return m_tree->m_nodes[size_t(n)].text;
+        if (role == Qt::DecorationRole)
+            return treeImage(m_tree->shownImage(n));
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+    void beginReset() { beginResetModel(); }
+    void endReset() { endResetModel(); }
+    void beginInsert(const QModelIndex &parent, int row) { beginInsertRows(parent, row, row); }
+    void endInsert() { endInsertRows(); }
+    void changed(const QModelIndex &index) { Q_EMIT dataChanged(index, index); }
+
+private:
+    KeyedTree *m_tree;
+};
+
+KeyedTree::KeyedTree(QWidget *parent) : QTreeView(parent), m_model(new KeyedTreeModel(this))
 {
+    setModel(m_model);
     setHeaderHidden(true);
-    setColumnCount(1);
     setUniformRowHeights(true);
-    setSortingEnabled(false);
     setIconSize(QSize(16, 16));
-    connect(this, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *now, QTreeWidgetItem *before) {
-                for (QTreeWidgetItem *it : {before, now})
-                    if (const int n = nodeOf(it); n >= 0)
-                        refreshIcon(n);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &now, const QModelIndex &before) {
+                for (const QModelIndex &i : {before, now})
+                    if (i.isValid())
+                        m_model->changed(i);
             });
-    const auto onExpand = [this](QTreeWidgetItem *it) {
-        if (const int n = nodeOf(it); n >= 0)
-            refreshIcon(n);
-    };
-    connect(this, &QTreeWidget::itemExpanded, this, onExpand);
-    connect(this, &QTreeWidget::itemCollapsed, this, onExpand);
+    const auto onExpand = [this](const QModelIndex &i) { m_model->changed(i); };
+    connect(this, &QTreeView::expanded, this, onExpand);
+    connect(this, &QTreeView::collapsed, this, onExpand);
+}
+
+KeyedTree::~KeyedTree() = default;
+
+const std::vector<int> &KeyedTree::childList(int node) const
+{
+    return node < 0 ? m_top : m_nodes[size_t(node)].children;
+}
+
+void KeyedTree::beginBulkAdd()
+{
+    if (m_bulk++ == 0)
+        m_model->beginReset();
+}
+
+void KeyedTree::endBulkAdd()
+{
+    if (m_bulk == 0 || --m_bulk > 0)
+        return;
+    m_model->endReset();
+    // The view forgot every expansion with the reset; give back what was asked for.
+    for (size_t n = 0; n < m_nodes.size(); ++n)
+        if (m_nodes[n].expanded)
+            QTreeView::setExpanded(modelIndex(int(n)), true);
 }
 
 void KeyedTree::clear()
 {
-    QTreeWidget::clear();
+    if (m_bulk == 0)
+        m_model->beginReset();
+    // A reload is usually about as big as what it replaces.
+    const qsizetype before = qsizetype(m_nodes.size());
     m_nodes.clear();
+    m_top.clear();
     m_byKey.clear();
+    m_byKey.reserve(before);
+    m_nodes.reserve(size_t(before));
+    if (m_bulk == 0)
+        m_model->endReset();
 }
 
 int KeyedTree::add(const QString &parentKey, const QString &key, const QString &text,
@@ -41,24 +123,28 @@ int KeyedTree::add(const QString &parentKey, const QString &key, const QString &
 {
     if (key.isEmpty() || m_byKey.contains(key))
         return -1;
-    QTreeWidgetItem *parentItem = nullptr;
+    int parent = -1;
     if (!parentKey.isEmpty()) {
-        const int p = indexOf(parentKey);
-        if (p < 0)
+        parent = indexOf(parentKey);
+        if (parent < 0)
             return -1;
-        parentItem = m_nodes[size_t(p)].item;
     }
     const int n = count();
-    auto *it = new QTreeWidgetItem;
-    it->setText(0, text);
-    it->setData(0, Qt::UserRole, n);
-    it->setIcon(0, treeImage(image));
-    if (parentItem)
-        parentItem->addChild(it);
-    else
-        addTopLevelItem(it);
-    m_nodes.push_back({it, key, image, selectedImage, {}, {}});
+    const int row = int(childList(parent).size());
+    if (m_bulk == 0)
+        m_model->beginInsert(modelIndex(parent), row);
+    Node node;
+    node.key = key;
+    node.text = text;
+    node.image = image;
+    node.selectedImage = selectedImage;
+    node.parent = parent;
+    node.row = row;
+    m_nodes.push_back(std::move(node));
+    (parent < 0 ? m_top : m_nodes[size_t(parent)].children).push_back(n);
     m_byKey.insert(key, n);
+    if (m_bulk == 0)
+        m_model->endInsert();
     return n;
 }
 
@@ -70,8 +156,11 @@ void KeyedTree::setTag(int node, const QString &tag)
 
 void KeyedTree::setExpanded(int node, bool expanded)
 {
-    if (isValid(node))
-        m_nodes[size_t(node)].item->setExpanded(expanded);
+    if (!isValid(node))
+        return;
+    m_nodes[size_t(node)].expanded = expanded;
+    if (m_bulk == 0)
+        QTreeView::setExpanded(modelIndex(node), expanded);
 }
 
 void KeyedTree::setExpandedImage(int node, const QString &image)
@@ -79,7 +168,7 @@ void KeyedTree::setExpandedImage(int node, const QString &image)
     if (!isValid(node))
         return;
     m_nodes[size_t(node)].expandedImage = image;
-    refreshIcon(node);
+    refresh(node);
 }
 
 int KeyedTree::indexOf(const QString &key) const { return m_byKey.value(key, -1); }
@@ -88,13 +177,15 @@ QString KeyedTree::key(int node) const { return isValid(node) ? m_nodes[size_t(n
 
 QString KeyedTree::text(int node) const
 {
-    return isValid(node) ? m_nodes[size_t(node)].item->text(0) : QString();
+    return isValid(node) ? m_nodes[size_t(node)].text : QString();
 }
 
 void KeyedTree::setText(int node, const QString &text)
 {
-    if (isValid(node))
-        m_nodes[size_t(node)].item->setText(0, text);
+    if (!isValid(node))
+        return;
+    m_nodes[size_t(node)].text = text;
+    refresh(node);
 }
 
 QString KeyedTree::tag(int node) const { return isValid(node) ? m_nodes[size_t(node)].tag : QString(); }
@@ -119,77 +210,73 @@ QString KeyedTree::shownImage(int node) const
     if (!isValid(node))
         return {};
     const Node &n = m_nodes[size_t(node)];
-    if (n.item == currentItem() && !n.selectedImage.isEmpty())
+    if (m_bulk == 0 && !n.selectedImage.isEmpty() && selectedNode() == node)
         return n.selectedImage;
-    if (n.item->isExpanded() && !n.expandedImage.isEmpty())
+    if (expanded(node) && !n.expandedImage.isEmpty())
         return n.expandedImage;
     return n.image;
 }
 
-void KeyedTree::refreshIcon(int node) { m_nodes[size_t(node)].item->setIcon(0, treeImage(shownImage(node))); }
-
-int KeyedTree::parentOf(int node) const
+void KeyedTree::refresh(int node)
 {
-    if (!isValid(node))
-        return -1;
-    return nodeOf(m_nodes[size_t(node)].item->parent());
+    if (m_bulk == 0)
+        m_model->changed(modelIndex(node));
 }
+
+int KeyedTree::parentOf(int node) const { return isValid(node) ? m_nodes[size_t(node)].parent : -1; }
 
 int KeyedTree::childCount(int node) const
 {
     if (node == -1)
-        return topLevelItemCount();
-    return isValid(node) ? m_nodes[size_t(node)].item->childCount() : 0;
+        return int(m_top.size());
+    return isValid(node) ? int(m_nodes[size_t(node)].children.size()) : 0;
 }
 
 std::vector<int> KeyedTree::children(int node) const
 {
-    std::vector<int> out;
-    if (node == -1) {
-        for (int i = 0; i < topLevelItemCount(); ++i)
-            out.push_back(nodeOf(topLevelItem(i)));
-    } else if (isValid(node)) {
-        const QTreeWidgetItem *it = m_nodes[size_t(node)].item;
-        for (int i = 0; i < it->childCount(); ++i)
-            out.push_back(nodeOf(it->child(i)));
-    }
-    return out;
+    if (node != -1 && !isValid(node))
+        return {};
+    return childList(node);
 }
 
 bool KeyedTree::expanded(int node) const
 {
-    return isValid(node) && m_nodes[size_t(node)].item->isExpanded();
+    if (!isValid(node))
+        return false;
+    return m_bulk > 0 ? m_nodes[size_t(node)].expanded : isExpanded(modelIndex(node));
 }
 
 void KeyedTree::ensureVisible(int node)
 {
     if (!isValid(node))
         return;
-    for (QTreeWidgetItem *p = m_nodes[size_t(node)].item->parent(); p; p = p->parent())
-        p->setExpanded(true);
-    scrollToItem(m_nodes[size_t(node)].item);
+    for (int p = parentOf(node); p >= 0; p = parentOf(p))
+        setExpanded(p, true);
+    scrollTo(modelIndex(node));
 }
 
-int KeyedTree::selectedNode() const { return nodeOf(currentItem()); }
+int KeyedTree::selectedNode() const { return nodeOf(currentIndex()); }
 
 void KeyedTree::select(int node)
 {
     if (isValid(node))
-        setCurrentItem(m_nodes[size_t(node)].item);
+        setCurrentIndex(modelIndex(node));
 }
 
-int KeyedTree::nodeOf(const QTreeWidgetItem *item) const
+int KeyedTree::nodeOf(const QModelIndex &index) const
 {
-    if (!item)
+    if (!index.isValid() || index.model() != m_model)
         return -1;
-    bool ok = false;
-    const int n = item->data(0, Qt::UserRole).toInt(&ok);
-    return ok && isValid(n) && m_nodes[size_t(n)].item == item ? n : -1;
+    const int n = int(index.internalId());
+    return isValid(n) ? n : -1;
 }
 
-QTreeWidgetItem *KeyedTree::item(int node) const
+QModelIndex KeyedTree::modelIndex(int node) const
 {
-    return isValid(node) ? m_nodes[size_t(node)].item : nullptr;
+    if (!isValid(node))
+        return {};
+    return m_model->index(m_nodes[size_t(node)].row, 0,
+                          parentOf(node) < 0 ? QModelIndex() : modelIndex(parentOf(node)));
 }
 
 } // namespace lc::controls

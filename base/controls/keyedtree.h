@@ -4,19 +4,23 @@
 #include "treenodes.h"
 
 #include <QHash>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <vector>
 
 namespace lc::controls {
 
+class KeyedTreeModel;
+
 // A tree view whose nodes carry a unique key, a tag and image keys (normal, selected,
 // expanded) drawn from treeImage(). Nodes are found by key or by their index in the order
-// they were added.
-class LCBASE_EXPORT KeyedTree : public QTreeWidget, public TreeNodes {
+// they were added. The nodes live in one flat table behind a light model, so a tree of tens
+// of thousands of games is built and thrown away quickly.
+class LCBASE_EXPORT KeyedTree : public QTreeView, public TreeNodes {
     Q_OBJECT
 public:
     explicit KeyedTree(QWidget *parent = nullptr);
+    ~KeyedTree() override;
 
     // TreeNodes
     void clear() override;
@@ -26,6 +30,9 @@ public:
     void setExpanded(int node, bool expanded) override;
     void setExpandedImage(int node, const QString &image) override;
     int count() const override { return int(m_nodes.size()); }
+    // While a bulk add is open the view is not told of each node; it sees them all at the end.
+    void beginBulkAdd() override;
+    void endBulkAdd() override;
 
     // -1 when no node has that key.
     int indexOf(const QString &key) const;
@@ -47,22 +54,31 @@ public:
     void ensureVisible(int node);
     int selectedNode() const;
     void select(int node);
-    int nodeOf(const QTreeWidgetItem *item) const;
-    QTreeWidgetItem *item(int node) const;
+    int nodeOf(const QModelIndex &index) const;
+    QModelIndex modelIndex(int node) const;
 
 private:
+    friend class KeyedTreeModel;
     struct Node {
-        QTreeWidgetItem *item = nullptr;
         QString key;
+        QString text;
         QString image;
         QString selectedImage;
         QString expandedImage;
         QString tag;
+        int parent = -1;
+        int row = 0; // position among its parent's children
+        std::vector<int> children;
+        bool expanded = false; // wanted state while the view does not know the node yet
     };
-    void refreshIcon(int node);
+    const std::vector<int> &childList(int node) const;
+    void refresh(int node);
 
+    KeyedTreeModel *m_model = nullptr;
     std::vector<Node> m_nodes;
+    std::vector<int> m_top;
     QHash<QString, int> m_byKey;
+    int m_bulk = 0;
 };
 
 } // namespace lc::controls

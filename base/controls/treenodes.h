@@ -21,6 +21,22 @@ public:
     virtual void setExpanded(int node, bool expanded) = 0;
     virtual void setExpandedImage(int node, const QString &image) = 0;
     virtual int count() const = 0;
+
+    // Brackets a run of adds: a widget may hold its display back until the end.
+    virtual void beginBulkAdd() {}
+    virtual void endBulkAdd() {}
+};
+
+// Keeps a bulk add open for a scope, also when the scope is left early.
+class BulkAdd {
+public:
+    explicit BulkAdd(TreeNodes &tree) : m_tree(tree) { m_tree.beginBulkAdd(); }
+    ~BulkAdd() { m_tree.endBulkAdd(); }
+    BulkAdd(const BulkAdd &) = delete;
+    BulkAdd &operator=(const BulkAdd &) = delete;
+
+private:
+    TreeNodes &m_tree;
 };
 
 } // namespace lc::controls

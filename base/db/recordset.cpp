@@ -57,11 +57,64 @@ struct KeyHash {
     }
 };
 
+// The rows of each distinct key lie together in one flat array, found through an
+// open-addressing table: two passes over the rows build it, with no allocation per key.
 struct Index {
     std::vector<int> columns; // ascending field indexes
     std::vector<bool> truth;  // per column: True/False test rather than a value
     QHash<QString, qint64> textIds;
-    std::unordered_map<Key, std::vector<int>, KeyHash> buckets; // rows, ascending
+
+    struct Entry {
+        Key key;
+        int start = 0; // into rows
+        int count = 0;
+    };
+    std::vector<Entry> entries;
+    std::vector<int> table; // entry + 1 per slot, 0 for empty; size is a power of two
+    std::vector<int> rows;  // grouped by entry, ascending within each
+
+    const Entry *find(const Key &key) const
+    {
+        if (table.empty())
+            return nullptr;
+        const size_t mask = table.size() - 1;
+        for (size_t s = KeyHash()(key) & mask;; s = (s + 1) & mask) {
+            const int e = table[s];
+            if (e == 0)
+                return nullptr;
+            if (entries[size_t(e - 1)].key == key)
+                return &entries[size_t(e - 1)];
+        }
+    }
+
+    int findOrAdd(const Key &key)
+    {
+        if ((entries.size() + 1) * 2 > table.size())
+            grow();
+        const size_t mask = table.size() - 1;
+        for (size_t s = KeyHash()(key) & mask;; s = (s + 1) & mask) {
+            const int e = table[s];
+            if (e == 0) {
+                entries.push_back({key, 0, 0});
+                table[s] = int(entries.size());
+                return int(entries.size()) - 1;
+            }
+            if (entries[size_t(e - 1)].key == key)
+                return e - 1;
+        }
+    }
+
+    void grow()
+    {
+        table.assign(std::max<size_t>(1024, table.size() * 2), 0);
+        const size_t mask = table.size() - 1;
+        for (size_t e = 0; e < entries.size(); ++e) {
+            size_t s = KeyHash()(entries[e].key) & mask;
+            while (table[s] != 0)
+                s = (s + 1) & mask;
+            table[s] = int(e + 1);
+        }
+    }
 };
 
 // A filter part col = value (or col = True/False) that an index can answer.
@@ -727,43 +780,36 @@ Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts
         ix.truth.push_back(parts[i].k->kind == Constant::Bool);
     }
     const int rows = rowCount();
+    // First pass: the key of every row and the size of every group; second: the rows.
+    std::vector<int> entryOf(size_t(rows), -1);
     Key key;
-    for (int r = 0; r < rows; ++r)
-        if (rowKey(ix, r, true, &key))
-            ix.buckets[key].push_back(r);
+    for (int r = 0; r < rows; ++r) {
+        if (!rowKey(ix, r, true, &key))
+            continue;
+        const int e = ix.findOrAdd(key);
+        ++ix.entries[size_t(e)].count;
+        entryOf[size_t(r)] = e;
+    }
+    int start = 0;
+    for (Index::Entry &e : ix.entries) {
+        e.start = start;
+        start += e.count;
+        e.count = 0;
+    }
+    ix.rows.resize(size_t(start));
+    for (int r = 0; r < rows; ++r) {
+        const int e = entryOf[size_t(r)];
+        if (e >= 0) {
+            Index::Entry &entry = ix.entries[size_t(e)];
+            ix.rows[size_t(entry.start + entry.count++)] = r;
+        }
+    }
     return ix;
 }
 
-void Recordset::Impl::indexAdd(int r)
-{
-    Key key;
-    for (auto &entry : indexes) {
-        Index &ix = entry.second;
-        if (!rowKey(ix, r, true, &key))
-            continue;
-        std::vector<int> &rows = ix.buckets[key];
-        rows.insert(std::lower_bound(rows.begin(), rows.end(), r), r);
-    }
-}
-
-void Recordset::Impl::indexRemove(int r)
-{
-    Key key;
-    for (auto &entry : indexes) {
-        Index &ix = entry.second;
-        if (!rowKey(ix, r, false, &key))
-            continue;
-        auto bucket = ix.buckets.find(key);
-        if (bucket == ix.buckets.end())
-            continue;
-        std::vector<int> &rows = bucket->second;
-        const auto at = std::lower_bound(rows.begin(), rows.end(), r);
-        if (at != rows.end() && *at == r)
-            rows.erase(at);
-        if (rows.empty())
-            ix.buckets.erase(bucket);
-    }
-}
+// A written row changes what the indexes hold; they are built again when next asked for.
+void Recordset::Impl::indexAdd(int) { indexes.clear(); }
+void Recordset::Impl::indexRemove(int) { indexes.clear(); }
 
 // Rows (ascending) that pass expr, or just their number when rows is null, answered from
 // the index for the expression's shape. False when no index applies to it.
@@ -779,6 +825,18 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
         !indexParts(expr, &parts, &partCount, &shape))
         return false;
     Index &ix = indexFor(parts, partCount, shape);
+    if (partCount == 1 && parts[0].k->kind == Constant::Int) {
+        // One column against a whole number: a single probe.
+        Key key;
+        numberKey(parts[0].k->num, &key.v[0], &key.tag[0]);
+        if (const Index::Entry *entry = ix.find(key)) {
+            *count = entry->count;
+            if (rows)
+                rows->assign(ix.rows.begin() + entry->start,
+                             ix.rows.begin() + entry->start + entry->count);
+        }
+        return true;
+    }
     // A text constant that reads as a number also matches stored numbers, so a probe
     // may need more than one key.
     std::array<Key, 1 << kMaxIndexColumns> probes;
@@ -824,12 +882,13 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
         probes = next;
     }
     for (int i = 0; i < probeCount; ++i) {
-        const auto bucket = ix.buckets.find(probes[i]);
-        if (bucket == ix.buckets.end())
+        const Index::Entry *entry = ix.find(probes[i]);
+        if (!entry)
             continue;
-        *count += int(bucket->second.size());
+        *count += entry->count;
         if (rows)
-            rows->insert(rows->end(), bucket->second.begin(), bucket->second.end());
+            rows->insert(rows->end(), ix.rows.begin() + entry->start,
+                         ix.rows.begin() + entry->start + entry->count);
     }
     if (rows && probeCount > 1)
         std::sort(rows->begin(), rows->end());

@@ -106,8 +106,12 @@ int main(int argc, char **argv)
         loader.M_ADO_CONNECTION = &conn;
         loader.LoadTree(tree);
     };
-    const double bare = bestOf(5, [&] { bareStatements(path); });
-    const double indexed = bestOf(5, load);
+    // Alternate the two so a busy moment of the machine hits both alike; keep the best.
+    double bare = 1e100, indexed = 1e100;
+    for (int i = 0; i < 12; ++i) {
+        bare = std::min(bare, bestOf(1, [&] { bareStatements(path); }));
+        indexed = std::min(indexed, bestOf(1, load));
+    }
     const long rss = peakRssKb();
     std::printf("tree nodes                 %d\n", tree.count());
     std::printf("bare four statements       %8.1f ms\n", bare);
@@ -115,6 +119,8 @@ int main(int argc, char **argv)
                 indexed, indexed / bare);
     std::printf("peak RSS with loaded tree  %8ld KiB\n", rss);
 
+    if (qEnvironmentVariableIsSet("LORECASE_BENCH_QUICK"))
+        return 0;
     lc::db::Recordset::setFilterIndexingForBenchmarks(false);
     const double scanned = bestOf(1, load);
     lc::db::Recordset::setFilterIndexingForBenchmarks(true);
