@@ -1,5 +1,6 @@
 #include "clsFind.h"
 #include "frmFind.h"
+#include "richtextbox.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -7,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+using lc::controls::RichTextBox;
 
 namespace {
 // The smallest box the search can work on.
@@ -151,6 +154,21 @@ private Q_SLOTS:
         QTest::keyClick(w.cboFind->lineEdit(), Qt::Key_Return);
         QCOMPARE(asked, 1);
         QCOMPARE(text, QStringLiteral("key"));
+    }
+
+    void worksOnTheRichTextBox()
+    {
+        TestHome home(TestHome::Db::None);
+        RichTextBox box;
+        box.setTextRTF(QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Go {\\b north}\\par Then north again\\par}"));
+        clsFind f;
+        f.setObjRichTextBox(FindTarget::of(&box));
+        f.FindText(QStringLiteral("north"), 0, 0);
+        QCOMPARE(box.SelText(), QStringLiteral("north"));
+        f.FindText(QStringLiteral("north"), 0, 0);
+        QCOMPARE(box.SelText(), QStringLiteral("north"));
+        QVERIFY(box.SelStart() > 8); // the second one, past the paragraph break
+        QVERIFY(home.ui().messages().isEmpty());
     }
 
     void missingHistoryLeavesTheListEmpty()
