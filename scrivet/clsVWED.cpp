@@ -78,7 +78,8 @@ clsVWED::~clsVWED()
         keepWindowAlone();
         return;
     }
-    delete frmViewEdit;
+    // Later, not now: an owner may drop the object while handling the window's own event.
+    frmViewEdit->deleteLater();
 }
 
 void clsVWED::keepWindowAlone()

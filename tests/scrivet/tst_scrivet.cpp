@@ -151,11 +151,16 @@ private Q_SLOTS:
         if (m_viewer && m_viewer->ViewEditForm())
             m_viewer->ViewEditForm()->SaveButtons(false);
         m_viewer.reset();
+        QList<QPointer<frmVWED>> left;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<frmVWED *>(w)) {
+            if (auto *f = qobject_cast<frmVWED *>(w))
+                left << f;
+        for (const QPointer<frmVWED> &f : left)
+            if (f) {
                 f->SaveButtons(false);
                 delete f;
             }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_conn.close();
         m_home.reset();
     }
@@ -697,6 +702,8 @@ private Q_SLOTS:
         m_viewer->Show(storedFile(m_conn, kReview, enEdit));
         QPointer<frmVWED> w = m_viewer->ViewEditForm();
         m_viewer.reset();
+        QVERIFY(!w->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
 
         // Changed and answered No: goes without saving.
@@ -707,6 +714,7 @@ private Q_SLOTS:
         w->txtDesc->setText(QStringLiteral("Dropped"));
         m_home->ui().answers.enqueue(Answer::No);
         viewer.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
         QCOMPARE(m_home->ui().messages().size(), 1);
 
@@ -725,6 +733,36 @@ private Q_SLOTS:
         QVERIFY(w->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
+    }
+
+    void ownerMayDropTheObjectOnItsEvent()
+    {
+        // Dropping the object from inside its own event must not pull the window away under
+        // the save that raised it.
+        auto viewer = std::make_unique<clsVWED>();
+        viewer->M_ADO_CONNECTION = &m_conn;
+        const auto drop = [&viewer] { viewer.reset(); };
+        connect(viewer.get(), &clsVWED::AddFile, this, drop);
+        viewer->Show(newFile());
+        QPointer<frmVWED> w = viewer->ViewEditForm();
+        w->rtbText->setText(QStringLiteral("Saved and dropped"));
+        w->Save();
+        QVERIFY(!viewer);
+        QVERIFY(!w->isVisible());
+
+        viewer = std::make_unique<clsVWED>();
+        viewer->M_ADO_CONNECTION = &m_conn;
+        connect(viewer.get(), &clsVWED::SaveEdit, this, drop);
+        viewer->Show(storedFile(m_conn, kReview, enEdit));
+        w = viewer->ViewEditForm();
+        w->txtDesc->setText(QStringLiteral("Closed and dropped"));
+        m_home->ui().answers.enqueue(Answer::Yes);
+        QVERIFY(w->close());
+        QVERIFY(!viewer);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w.isNull());
+        QCOMPARE(readRow(m_conn, kReview).description, QStringLiteral("Closed and dropped"));
+        QCOMPARE(m_home->ui().messages().size(), 1);
     }
 
     void formattingFollowsTheSelection()
