@@ -38,15 +38,13 @@ constexpr int kMinWidth = 8400;
 constexpr int kMinHeight = 4800;
 constexpr int kBarHeight = 330;
 constexpr int kFrameTopEdit = 330;
-constexpr int kFrameTopView = -90; // hides the frame's upper edge under the menu bar
+constexpr int kFrameTopView = -90; // tucks the frame's upper edge out of sight
 constexpr int kFrameHeight = 1260;
 constexpr int kTextGap = 20;
 constexpr int kPictureArea = 2400; // right end of the frame: sub-category picture and name
 constexpr int kPicturePixels = 32;
 
 const char *const kSizes[] = {"8", "10", "12", "14", "18", "24", "36"};
-const char *const kToolKeys[] = {"Save", "Cut",    "Copy",      "Paste",     "Print",
-                                 "Bold", "Italic", "Underline", "Font Color"};
 
 void place(QWidget *w, int x, int y, int width, int height)
 {
@@ -94,7 +92,9 @@ frmVWED::frmVWED(QWidget *parent) : QMainWindow(parent)
     // The designed look is the editing one; Show picks the look of its mode.
     lookOfMode(true);
     mnuFileV->menuAction()->setVisible(false);
-    setMinimumSize(toPixels(kMinWidth), toPixels(kMinHeight));
+    // Never so narrow that a sub-category button hides behind the bar's overflow arrow.
+    setMinimumSize(std::max(toPixels(kMinWidth), tbrSubCat->sizeHint().width()),
+                   toPixels(kMinHeight));
     resize(toPixels(kDesignWidth), toPixels(kDesignHeight) + menuBar()->sizeHint().height());
 }
 
@@ -210,7 +210,6 @@ void frmVWED::buildTools()
             [this](int i) { rtbText->setSelFontSize(cboFontSize->itemText(i).toDouble()); });
 
     tbrFontColor = toolBar("tbrFontColor");
-    tbrFontColor->setParent(nullptr);
     tool(tbrFontColor, "Font Color", false);
     tbrTools->addWidget(tbrFontColor);
 
@@ -418,6 +417,9 @@ void frmVWED::Form_Load(const ViewEditArgs &file)
     lblGenre->setText(QStringLiteral(" Genre:  ") + lc::names::genreName(file.bytGenreId));
     txtSource->setText(file.strSource);
     txtDesc->setText(file.strDescription);
+    // A long address shows its beginning, not its end.
+    txtSource->setCursorPosition(0);
+    txtDesc->setCursorPosition(0);
     // Older rows hold plain text: it is shown as it is (and saved as RTF). Only text that
     // is not RTF is shown so, or an RTF file without any text would show its codes.
     if (lc::rtf::isRtf(lc::rtf::toBytes(file.strTextRTF)))

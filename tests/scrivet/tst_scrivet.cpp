@@ -290,7 +290,7 @@ private Q_SLOTS:
         // "Top" exactly 0: the other three are ignored.
         save("Top", 0);
         save("Left", 1500);
-        save("Width", 9000);
+        save("Width", 9600);
         save("Height", 6000);
         m_viewer->Show(storedFile(m_conn, kReview, enView));
         QCOMPARE(m_viewer->ViewEditForm()->size(), designed);
@@ -298,13 +298,13 @@ private Q_SLOTS:
 
         save("Top", 1500);
         save("Left", 1500);
-        save("Width", 9000);
+        save("Width", 9600);
         save("Height", 6000);
         clsVWED second;
         second.Show(storedFile(m_conn, kReview, enView));
         frmVWED *w = second.ViewEditForm();
         QCOMPARE(w->pos(), QPoint(toPixels(1500), toPixels(1500)));
-        QCOMPARE(w->size(), QSize(toPixels(9000), toPixels(6000)));
+        QCOMPARE(w->size(), QSize(toPixels(9600), toPixels(6000)));
 
         // Closing stores where the window is now, in twips.
         w->move(toPixels(600), toPixels(750));
@@ -543,7 +543,7 @@ private Q_SLOTS:
         m_viewer->Show(storedFile(m_conn, kReview, enEdit));
         frmVWED *w = m_viewer->ViewEditForm();
         QSignalSpy saved(m_viewer.get(), &clsVWED::SaveEdit);
-        w->txtSource->setText(QStringLiteral("Magazine, issue 12"));
+        w->txtSource->setText(QStringLiteral("Magazine, number 12"));
         m_home->ui().answers.enqueue(Answer(answer));
         QCOMPARE(w->close(), closes);
 
@@ -555,7 +555,7 @@ private Q_SLOTS:
         QCOMPARE(calls[0].icon, lc::ui::Icon::Exclamation);
         QCOMPARE(w->isVisible(), !closes);
         QCOMPARE(saved.count(), stored ? 1 : 0);
-        QCOMPARE(readRow(m_conn, kReview).source == QStringLiteral("Magazine, issue 12"), stored);
+        QCOMPARE(readRow(m_conn, kReview).source == QStringLiteral("Magazine, number 12"), stored);
         // Yes hides the window and lets pending events run before the save.
         QCOMPARE(m_home->ui().processEventsCalls > 0, stored);
         QCOMPARE(lc::settings::GetSetting(QStringLiteral("ViewEdit"), QStringLiteral("LastCat"))
