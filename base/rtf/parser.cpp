@@ -866,7 +866,9 @@ void Parser::finishFontEntry()
         return;
     QString name = m_fontNameText;
     m_decoder.decode(fontEntryCodePage(), m_fontName, name);
-    name.removeIf([](QChar c) { return !isTextChar(c.unicode()) || c == u'\t'; });
+    name.removeIf([](QChar c) {
+        return !isTextChar(c.unicode()) || c == u'\t' || c == QChar::LineSeparator;
+    });
     m_fontEntry.name = name.trimmed();
     m_fonts[m_fontNumber] = m_fontEntry;
     m_cpFont = -2; // the code page cache may name this font

@@ -242,7 +242,7 @@ private:
         // Inside the quotes a backslash is doubled and a quote escaped, as fields want.
         QString quoted = href;
         quoted.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
-        writeText(quoted, true);
+        writeName(quoted, true);
         raw("\"}}{\\fldrslt{");
     }
 
@@ -267,9 +267,38 @@ private:
 
     void writeText(QStringView text) { writeText(text, bytesAllowed()); }
 
+    // Names (fonts, link targets) have no tabs, breaks or symbol words; their characters go
+    // as bytes or \uN like any other.
+    void writeName(QStringView text, bool bytes)
+    {
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u == u'\t' || u == u'\n' || u == 0x2028)
+                continue;
+            if (u == 0x00A0 || u == 0x00AD || u == 0x2011)
+                writeEncoded(u, bytes);
+            else
+                writeText(QStringView(&c, 1), bytes);
+        }
+    }
+
+    void writeEncoded(char16_t c, bool bytes)
+    {
+        if (const int b = bytes ? detail::toCp1252(c) : -1; b >= 0x80) {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "\\'%02x", b);
+            raw(buf);
+            return;
+        }
+        // Outside cp1252: the Unicode form with a '?' for readers that cannot use it.
+        m_body += "\\u";
+        m_body += QByteArray::number(qint16(c));
+        m_body += '?';
+        m_space = false;
+    }
+
     void writeText(QStringView text, bool bytes)
     {
-        char buf[16];
         for (qsizetype i = 0; i < text.size(); ++i) {
             const char16_t c = text[i].unicode();
             if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}') {
@@ -312,16 +341,7 @@ private:
             }
             if (c < 0x20)
                 continue;
-            if (const int b = bytes ? detail::toCp1252(c) : -1; b >= 0x80) {
-                std::snprintf(buf, sizeof buf, "\\'%02x", b);
-                raw(buf);
-                continue;
-            }
-            // Outside cp1252: the Unicode form with a '?' for readers that cannot use it.
-            m_body += "\\u";
-            m_body += QByteArray::number(qint16(c));
-            m_body += '?';
-            m_space = false;
+            writeEncoded(c, bytes);
         }
     }
 
@@ -331,7 +351,7 @@ private:
         std::swap(saved, m_body);
         const bool space = m_space;
         m_space = false;
-        writeText(name, bytes);
+        writeName(name, bytes);
         std::swap(saved, m_body);
         m_space = space;
         return saved;
