@@ -1,5 +1,6 @@
 #include "frmPlatform.h"
 
+#include "captionlook.h"
 #include "fixedlists.h"
 #include "uiservice.h"
 
@@ -21,11 +22,7 @@ frmPlatform::frmPlatform(QWidget *parent) : QDialog(parent)
     auto *outer = new QVBoxLayout(this);
     auto *strip = new QLabel(QStringLiteral(" Platforms"), this);
     strip->setObjectName(QStringLiteral("lblTitle"));
-    strip->setAutoFillBackground(true);
-    QPalette pal = strip->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    pal.setColor(QPalette::WindowText, Qt::white);
-    strip->setPalette(pal);
+    lc::controls::setCaptionLook(strip, true);
     QFont bold = strip->font();
     bold.setBold(true);
     strip->setFont(bold);

@@ -1,5 +1,6 @@
 #include "frmSelect.h"
 
+#include "captionlook.h"
 #include "fixedlists.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -24,18 +25,7 @@ void place(QWidget *w, int left, int top, int width, int height)
     w->setGeometry(lc::twips::toPixels(left, top, width, height));
 }
 
-void setCue(QLabel *label, bool focused)
-{
-    QPalette pal = label->palette();
-    if (focused) {
-        pal.setColor(QPalette::Window, Qt::black);
-        pal.setColor(QPalette::WindowText, Qt::white);
-    } else {
-        pal.setColor(QPalette::Window, label->parentWidget()->palette().color(QPalette::Dark));
-        pal.setColor(QPalette::WindowText, label->parentWidget()->palette().color(QPalette::ButtonText));
-    }
-    label->setPalette(pal);
-}
+void setCue(QLabel *label, bool focused) { lc::controls::setCaptionLook(label, focused); }
 
 } // namespace
 
@@ -48,11 +38,7 @@ frmSelect::frmSelect(QWidget *parent) : QDialog(parent)
 
     lblCaption = new QLabel(this);
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
-    lblCaption->setAutoFillBackground(true);
-    QPalette strip = lblCaption->palette();
-    strip.setColor(QPalette::Window, Qt::black);
-    strip.setColor(QPalette::WindowText, Qt::white);
-    lblCaption->setPalette(strip);
+    lc::controls::setCaptionLook(lblCaption, true);
     QFont bold = lblCaption->font();
     bold.setBold(true);
     lblCaption->setFont(bold);
@@ -66,7 +52,6 @@ frmSelect::frmSelect(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < 3; ++i) {
         Label1[i] = new QLabel(QString::fromLatin1(labels[i]), this);
         Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        Label1[i]->setAutoFillBackground(true);
         setCue(Label1[i], false);
     }
     const auto combo = [&](const char *name) {

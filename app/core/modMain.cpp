@@ -1,5 +1,6 @@
 #include "modMain.h"
 
+#include "captionlook.h"
 #include "errorlog.h"
 #include "frmMain.h"
 #include "frmSplash.h"
@@ -41,22 +42,7 @@ void WriteLogBanner()
                                        lc::errorlog::programInfo());
 }
 
-void SetCaptionActive(QLabel *label, bool active)
-{
-    if (!label)
-        return;
-    QPalette pal = label->palette();
-    if (active) {
-        pal.setColor(QPalette::Window, Qt::black);
-        pal.setColor(QPalette::WindowText, Qt::white);
-    } else {
-        const QPalette sys = QApplication::palette();
-        pal.setColor(QPalette::Window, sys.color(QPalette::Dark));
-        pal.setColor(QPalette::WindowText, sys.color(QPalette::ButtonText));
-    }
-    label->setAutoFillBackground(true);
-    label->setPalette(pal);
-}
+void SetCaptionActive(QLabel *label, bool active) { lc::controls::setCaptionLook(label, active); }
 
 void UnloadForm(QWidget *form)
 {

@@ -15,24 +15,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <sqlite3.h>
 
 using lc::controls::KeyedTree;
 using lc::ui::ScriptedUi;
 
 namespace {
-
-void exec(const QString &db, const QString &sql)
-{
-    sqlite3 *h = nullptr;
-    QCOMPARE(sqlite3_open(db.toUtf8().constData(), &h), SQLITE_OK);
-    char *err = nullptr;
-    const int rc = sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err);
-    const QString msg = err ? QString::fromUtf8(err) : QString();
-    sqlite3_free(err);
-    sqlite3_close(h);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(msg));
-}
 
 QStringList childKeys(const KeyedTree &tree, const QString &key)
 {
@@ -116,9 +103,9 @@ private Q_SLOTS:
         QFETCH(QString, inUse);
         QFETCH(QStringList, top);
         TestHome home;
-        exec(home.dbPath(), QStringLiteral("UPDATE platform SET in_use = 0 WHERE auto_id NOT IN (%1)")
+        home.sql(QStringLiteral("UPDATE platform SET in_use = 0 WHERE auto_id NOT IN (%1)")
                                 .arg(inUse.isEmpty() ? QStringLiteral("0") : inUse));
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'Moss'), "
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'Moss'), "
                             "(9, 1, 'Hidden')");
         Loaded l(home);
         QCOMPARE(l.finished, 1);
@@ -138,7 +125,7 @@ private Q_SLOTS:
     void emptyPlatformTable()
     {
         TestHome home;
-        exec(home.dbPath(), "DELETE FROM platform");
+        home.sql("DELETE FROM platform");
         Loaded l(home);
         QCOMPARE(l.finished, 1);
         QCOMPARE(l.tree.count(), 1);
@@ -148,7 +135,7 @@ private Q_SLOTS:
     void sampleCounts()
     {
         TestHome home(TestHome::Db::Sample);
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (3, 4, 'Bare')");
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (3, 4, 'Bare')");
         Loaded l(home);
         QCOMPARE(l.finished, 1);
         // Captions count what is below, and a game's count is its files.
@@ -170,7 +157,7 @@ private Q_SLOTS:
     void badRowsDoNotStopTheLoad()
     {
         TestHome home;
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (1, 9, 'Odd'), "
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (1, 9, 'Odd'), "
                             "(1, 0, 'Zero'), (1, 3, 'Fine'); "
                             "INSERT INTO platform (auto_id, cat, brand, name, in_use) "
                             "VALUES (300, 0, 'Sony', 'Cabinet', 1)");
@@ -190,7 +177,7 @@ private Q_SLOTS:
     void countsAboveSixteenBits()
     {
         TestHome home;
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (2, 1, 'Huge');"
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (2, 1, 'Huge');"
                             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
                             "INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) "
                             "SELECT 1, 1, '', 'f', '' FROM n");
@@ -202,7 +189,7 @@ private Q_SLOTS:
     void failureIsLoggedAndFinishes()
     {
         TestHome home;
-        exec(home.dbPath(), "DROP TABLE game");
+        home.sql("DROP TABLE game");
         Loaded l(home);
         QCOMPARE(l.finished, 1);
         const auto boxes = home.ui().callsOf(ScriptedUi::Kind::Message);
@@ -245,7 +232,7 @@ private Q_SLOTS:
     void fileRecord()
     {
         TestHome home;
-        exec(home.dbPath(), "INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) VALUES "
+        home.sql("INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) VALUES "
                             "(1, 3, 'https://example.org/r', 'A review', '{\\rtf1 x}'), "
                             "(1, 2, 'notes', NULL, 'plain')");
         lc::db::Connection conn;
@@ -273,7 +260,7 @@ private Q_SLOTS:
     void countersSeeTheTableAsLoaded()
     {
         TestHome home;
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'a'), (5, 2, 'b'), (5, 3, 'c')");
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'a'), (5, 2, 'b'), (5, 3, 'c')");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsGameCounter games;
@@ -282,7 +269,7 @@ private Q_SLOTS:
         QCOMPARE(games.Count(QStringLiteral("platform_id =5")), 3);
         QCOMPARE(games.Count(QStringLiteral("platform_id = 5 And genre_id = 2")), 2);
         QCOMPARE(games.Count(QStringLiteral("platform_id = 6")), 0);
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'late')");
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'late')");
         QCOMPARE(games.Count(QStringLiteral("platform_id = 5")), 3);
         QCOMPARE(games.Count(QStringLiteral("platform_id = = 5")), -1);
         QVERIFY(games.lastError());
@@ -303,7 +290,7 @@ private Q_SLOTS:
         QCOMPARE(names.Name(1), QString()); // empty table
         QVERIFY(!names.lastError());
 
-        exec(home.dbPath(), "INSERT INTO game (platform_id, genre_id, name) VALUES (7, 4, 'It''s \"Q\"')");
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (7, 4, 'It''s \"Q\"')");
         clsGameName again;
         again.M_ADO_CONNECTION = &conn;
         QVERIFY(again.InitNames());
@@ -318,7 +305,7 @@ private Q_SLOTS:
     void platformWindow()
     {
         TestHome home;
-        exec(home.dbPath(), "UPDATE platform SET in_use = 0 WHERE auto_id = 4");
+        home.sql("UPDATE platform SET in_use = 0 WHERE auto_id = 4");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsPformSel sel;
@@ -373,7 +360,7 @@ private Q_SLOTS:
     void rowsWithoutACheckBoxAreKept()
     {
         TestHome home;
-        exec(home.dbPath(), "INSERT INTO platform (auto_id, cat, brand, name, in_use) VALUES (20, 0, 'PC', 'Handheld PC', 1)");
+        home.sql("INSERT INTO platform (auto_id, cat, brand, name, in_use) VALUES (20, 0, 'PC', 'Handheld PC', 1)");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsPformSel sel;
@@ -388,7 +375,7 @@ private Q_SLOTS:
     void checkFailsCleanly()
     {
         TestHome home;
-        exec(home.dbPath(), "DROP TABLE platform");
+        home.sql("DROP TABLE platform");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsPformSel sel;

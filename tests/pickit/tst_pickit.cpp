@@ -9,19 +9,10 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <sqlite3.h>
 
 using lc::ui::ScriptedUi;
 
 namespace {
-
-void exec(const QString &db, const char *sql)
-{
-    sqlite3 *h = nullptr;
-    QCOMPARE(sqlite3_open(db.toUtf8().constData(), &h), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(h, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(h);
-}
 
 struct Outcome {
     QStringList events;
@@ -67,7 +58,7 @@ private Q_SLOTS:
     void init()
     {
         m_home = std::make_unique<TestHome>();
-        exec(m_home->dbPath(), "UPDATE platform SET in_use = 0 WHERE auto_id < 5;"
+        m_home->sql("UPDATE platform SET in_use = 0 WHERE auto_id < 5;"
                                "INSERT INTO game (platform_id, genre_id, name) VALUES "
                                "(5, 1, 'Sky Lanterns'), (5, 1, 'Tin Soldiers'), (5, 8, 'Iron Keep'),"
                                "(6, 2, 'Pocket Quest')");

@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 TestHome::TestHome(Db db)
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -52,4 +54,17 @@ void TestHome::write(const QString &name, const QByteArray &bytes) const
     QFile f(file(name));
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+void TestHome::sql(const QString &statements) const
+{
+    sqlite3 *h = nullptr;
+    QCOMPARE(sqlite3_open_v2(dbPath().toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr),
+             SQLITE_OK);
+    char *err = nullptr;
+    const int rc = sqlite3_exec(h, statements.toUtf8().constData(), nullptr, nullptr, &err);
+    const QString msg = err ? QString::fromUtf8(err) : QString();
+    sqlite3_free(err);
+    sqlite3_close(h);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(msg));
 }

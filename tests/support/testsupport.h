@@ -23,6 +23,8 @@ public:
     void write(const QString &name, const QByteArray &bytes) const;
 
     lc::ui::ScriptedUi &ui() { return *m_ui; }
+    // Runs SQL on the test database straight through SQLite (to set up or break data).
+    void sql(const QString &statements) const;
 
 private:
     QTemporaryDir m_tmp;

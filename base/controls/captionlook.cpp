@@ -1,0 +1,26 @@
+#include "captionlook.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPalette>
+
+namespace lc::controls {
+
+void setCaptionLook(QLabel *label, bool active)
+{
+    if (!label)
+        return;
+    QPalette pal = label->palette();
+    if (active) {
+        pal.setColor(QPalette::Window, Qt::black);
+        pal.setColor(QPalette::WindowText, Qt::white);
+    } else {
+        const QPalette sys = QApplication::palette();
+        pal.setColor(QPalette::Window, sys.color(QPalette::Dark));
+        pal.setColor(QPalette::WindowText, sys.color(QPalette::ButtonText));
+    }
+    label->setAutoFillBackground(true);
+    label->setPalette(pal);
+}
+
+} // namespace lc::controls
