@@ -20,13 +20,13 @@ Result createDelivered(const QString &path);
 // favourite.
 Result createSample(const QString &path);
 
-struct SyntheticSpec {
+struct SyntheticOptions {
     int games = 20000;
     int files = 200000;
     int textBytes = 2000; // approximate size of each file's rich text (links are shorter)
     unsigned seed = 1;    // same seed, same collection
 };
 // The delivered database plus generated games and files spread over all platforms and genres.
-Result createSynthetic(const QString &path, const SyntheticSpec &spec);
+Result createSynthetic(const QString &path, const SyntheticOptions &options);
 
 } // namespace lc::collection

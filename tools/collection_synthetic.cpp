@@ -176,7 +176,7 @@ private:
     std::string m_text;
 };
 
-bool fillSynthetic(sqlite3 *db, const SyntheticSpec &wanted, QString &error)
+bool fillSynthetic(sqlite3 *db, const SyntheticOptions &wanted, QString &error)
 {
     Random random(wanted.seed);
     Statement game(db, "INSERT INTO game(platform_id, genre_id, name, notes) VALUES(?, ?, ?, ?)");
@@ -244,7 +244,7 @@ bool fillSynthetic(sqlite3 *db, const SyntheticSpec &wanted, QString &error)
 
 } // namespace
 
-Result createSynthetic(const QString &path, const SyntheticSpec &wanted)
+Result createSynthetic(const QString &path, const SyntheticOptions &wanted)
 {
     if (wanted.games < 0 || wanted.files < 0 || wanted.textBytes < 0) {
         return {false,

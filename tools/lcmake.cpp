@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lcmake"));
 
-    const lc::collection::SyntheticSpec defaults;
+    const lc::collection::SyntheticOptions defaults;
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Makes a Lorecase database: the delivered one, a sample collection or a "
@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
         const auto s = number(parser, seed, UINT_MAX);
         if (!g || !f || !b || !s)
             return 1;
-        lc::collection::SyntheticSpec wanted;
+        lc::collection::SyntheticOptions wanted;
         wanted.games = int(*g);
         wanted.files = int(*f);
         wanted.textBytes = int(*b);

@@ -87,8 +87,8 @@ int main(int argc, char **argv)
     QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.filePath(QStringLiteral("big.mdb"));
     if (!QFile::exists(path)) {
         std::printf("making a collection of 20,000 games and 200,000 files...\n");
-        lc::collection::SyntheticSpec spec;
-        const auto made = lc::collection::createSynthetic(path, spec);
+        lc::collection::SyntheticOptions options;
+        const auto made = lc::collection::createSynthetic(path, options);
         if (!made.ok) {
             std::fprintf(stderr, "%s\n", qPrintable(made.message));
             return 1;

@@ -413,12 +413,12 @@ void TestCollection::syntheticHasTheAskedCounts()
 
 void TestCollection::syntheticIsRepeatable()
 {
-    const SyntheticSpec wanted{40, 200, 600, 42};
+    const SyntheticOptions wanted{40, 200, 600, 42};
     const QString a = path(QStringLiteral("a.mdb")), b = path(QStringLiteral("b.mdb")),
                   c = path(QStringLiteral("c.mdb"));
     QVERIFY(createSynthetic(a, wanted).ok);
     QVERIFY(createSynthetic(b, wanted).ok);
-    SyntheticSpec other = wanted;
+    SyntheticOptions other = wanted;
     other.seed = 43;
     QVERIFY(createSynthetic(c, other).ok);
     const QByteArray digestA = contentDigest(a);
