@@ -354,8 +354,10 @@ void Parser::word(const Token &t)
         return;
     case Colortbl:
         startDestination(Dest::ColorTable);
-        m_colors.clear();
-        m_red = m_green = m_blue = -1;
+        if (top().dest == Dest::ColorTable) {
+            m_colors.clear();
+            m_red = m_green = m_blue = -1;
+        }
         return;
     case Stylesheet:
     case Info:
