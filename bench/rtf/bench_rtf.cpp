@@ -28,7 +28,7 @@ QByteArray makeDocument(qsizetype target)
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl"
                      "{\\f0\\fnil\\fcharset0 Courier New;}{\\f1\\fswiss\\fcharset0 Arial;}"
                      "{\\f2\\fnil\\fcharset204 Arial;}}\r\n{\\colortbl ;\\red0\\green0\\blue128;"
-                     "\\red128\\green0\\blue0;}\r\n{\\*\\generator Riched20 10.0.19041}"
+                     "\\red128\\green0\\blue0;}\r\n{\\*\\generator Quill 2.0}"
                      "\\viewkind4\\uc1 \r\n\\pard\\sa200\\sl276\\slmult1\\f0\\fs20 ";
     rtf.reserve(target + 4096);
     const char *places[] = {"north gate",       "crypt",  "caf\\'e9 cellar", "tower",

@@ -364,7 +364,7 @@ private Q_SLOTS:
         QTest::newRow("tables and info are not text")
             << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1\\green2\\blue3;}"
                           "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}"
-                          "{\\*\\generator Riched20 10.0;}body}")
+                          "{\\*\\generator Quill 2.0;}body}")
             << "body";
         QTest::newRow("unknown starred group skipped")
             << QByteArray("{\\rtf1 a{\\*\\mystery b{c}}d}") << "ad";
