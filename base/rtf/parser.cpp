@@ -37,31 +37,36 @@ bool onOff(const Token &t)
     return !t.hasParam || t.param != 0;
 }
 
+struct FieldWord {
+    QString text;
+    bool quoted = false; // a quoted word is never a switch
+};
+
 // The words of a field instruction: quoted arguments (with \\ and \" escapes), switches
 // such as \l, and bare words.
-QStringList fieldWords(QStringView s)
+std::vector<FieldWord> fieldWords(QStringView s)
 {
-    QStringList words;
+    std::vector<FieldWord> words;
     qsizetype i = 0;
     while (i < s.size()) {
         if (s[i].isSpace()) {
             ++i;
             continue;
         }
-        QString w;
+        FieldWord w;
         if (s[i] == u'"') {
+            w.quoted = true;
             for (++i; i < s.size() && s[i] != u'"'; ++i) {
                 if (s[i] == u'\\' && i + 1 < s.size() && (s[i + 1] == u'\\' || s[i + 1] == u'"'))
                     ++i;
-                w += s[i];
+                w.text += s[i];
             }
             ++i;
-            words << w;
-            continue;
+        } else {
+            while (i < s.size() && !s[i].isSpace() && s[i] != u'"')
+                w.text += s[i++];
         }
-        while (i < s.size() && !s[i].isSpace() && s[i] != u'"')
-            w += s[i++];
-        words << w;
+        words.push_back(w);
     }
     return words;
 }
@@ -69,24 +74,26 @@ QStringList fieldWords(QStringView s)
 // The target of a HYPERLINK field: its first argument; \l names a place in the document.
 QString hyperlinkTarget(const QString &instruction)
 {
-    const QStringList words = fieldWords(instruction);
-    if (words.isEmpty() || words.first().compare(u"HYPERLINK", Qt::CaseInsensitive) != 0)
+    const std::vector<FieldWord> words = fieldWords(instruction);
+    if (words.empty() || words.front().quoted ||
+        words.front().text.compare(u"HYPERLINK", Qt::CaseInsensitive) != 0)
         return {};
     QString target;
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        const QString &w = words[i];
-        if (w.size() == 2 && w[0] == u'\\') {
-            const char16_t sw = w[1].toLower().unicode();
+    for (size_t i = 1; i < words.size(); ++i) {
+        const FieldWord &w = words[i];
+        if (!w.quoted && w.text.size() == 2 && w.text[0] == u'\\') {
+            const char16_t sw = w.text[1].toLower().unicode();
             if ((sw == u'l' || sw == u'o' || sw == u't') && i + 1 < words.size()) {
                 ++i;
                 if (sw == u'l')
-                    target += u'#' + words[i];
+                    target += u'#' + words[i].text;
             }
             continue;
         }
         if (target.isEmpty())
-            target = w;
+            target = w.text;
     }
+    target.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     return target;
 }
 
