@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 
 namespace lc::rtf::detail {
 namespace {

@@ -9,6 +9,7 @@
 #include <QTextFragment>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace lc::rtf {
