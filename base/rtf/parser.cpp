@@ -787,6 +787,7 @@ void Parser::bodyWord(const Token &t, Group &g)
     case Nestcell:
         flushRun();
         ++m_cellTabs;
+        ++m_emitted;
         break;
     default:
         break;
@@ -1137,6 +1138,7 @@ void Parser::paragraph()
 {
     flushBytes();
     flushRun();
+    ++m_emitted;
     if (m_pendingParagraph)
         m_sink.newParagraph();
     m_cellTabs = 0;
