@@ -112,6 +112,8 @@ int main(int argc, char **argv)
             QProcess p;
             p.setStandardOutputFile(QProcess::nullDevice());
             p.setStandardErrorFile(QProcess::nullDevice());
+            // unrtf writes the pictures it meets into its working folder.
+            p.setWorkingDirectory(dir.path());
             p.start(unrtf, {QStringLiteral("--text"), path});
             p.waitForFinished(-1);
         });
