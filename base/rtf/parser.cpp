@@ -16,6 +16,7 @@ constexpr int kMaxDepth = 1000;
 constexpr int kMaxFonts = 8192;
 constexpr int kMaxColors = 8192;
 constexpr int kMaxInstruction = 4096;
+constexpr int kMaxFontName = 256;
 constexpr int kMaxTwips = 31680; // 22 inches
 
 // Characters a document holds as text: not control characters, and not the ones a text
@@ -317,6 +318,7 @@ void Parser::closeGroup(qsizetype offset)
         finishFontEntry();
     if (g.keep) {
         flushRun();
+        ++m_emitted;
         m_sink.kept(m_input.sliced(g.start, end - g.start));
     }
     const int fields = g.fieldsBefore;
@@ -549,7 +551,7 @@ void Parser::word(const Token &t)
             m_decoder.decode(fontEntryCodePage(), m_fontName, m_fontNameText);
             m_fontName.clear();
             int v = t.param < 0 ? t.param + 65536 : t.param;
-            if (v >= 0 && v <= 0xFFFF && m_fontNameText.size() < 256)
+            if (v >= 0 && v <= 0xFFFF && m_fontNameText.size() < 4 * kMaxFontName)
                 m_fontNameText += QChar(char16_t(v));
             m_skip = g.uc;
         }
@@ -879,7 +881,8 @@ void Parser::finishFontEntry()
     name.removeIf([](QChar c) {
         return !isTextChar(c.unicode()) || c == u'\t' || c == QChar::LineSeparator;
     });
-    m_fontEntry.name = name.trimmed();
+    // Cut before trimming, so a name read again comes out the same.
+    m_fontEntry.name = name.left(kMaxFontName).trimmed();
     m_fonts[m_fontNumber] = m_fontEntry;
     m_cpFont = -2; // the code page cache may name this font
 }
@@ -962,7 +965,7 @@ void Parser::textToken(const Token &t)
         for (qsizetype i = 0; i < t.size; ++i) {
             if (t.data[i] == ';') {
                 finishFontEntry();
-            } else if (!m_fontDone && m_fontName.size() < 256) {
+            } else if (!m_fontDone && m_fontName.size() < 4 * kMaxFontName) {
                 m_fontName.append(t.data[i]);
             }
         }
@@ -1013,7 +1016,7 @@ void Parser::byteText(unsigned char b)
 {
     Group &g = top();
     if (g.dest == Dest::FontTable) {
-        if (!m_fontDone && m_fontName.size() < 256)
+        if (!m_fontDone && m_fontName.size() < 4 * kMaxFontName)
             m_fontName.append(char(b));
         return;
     }

@@ -93,6 +93,8 @@ private:
     }
     void raw(QByteArrayView bytes)
     {
+        if (bytes.isEmpty())
+            return; // nothing written: a control word before still needs its delimiter
         m_body += bytes;
         m_space = false;
     }
