@@ -1028,6 +1028,7 @@ void Parser::byteText(unsigned char b)
     }
     if (g.dest != Dest::Body)
         return;
+    ++m_emitted; // even a byte that decodes to nothing was the text's, not a picture's
     const int cp = codePage();
     if (!m_bytes.isEmpty() && m_bytesCodePage != cp)
         flushBytes();
