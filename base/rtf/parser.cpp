@@ -253,7 +253,7 @@ void Parser::handle(const Token &t)
         byteText(t.byte);
         break;
     case Token::Symbol:
-        symbol(t.symbol);
+        symbol(t.symbol, t.offset);
         break;
     case Token::Word:
         word(t);
@@ -319,7 +319,7 @@ void Parser::closeGroup(qsizetype offset)
     if (g.keep) {
         flushRun();
         ++m_emitted;
-        m_sink.kept(m_input.sliced(g.start, end - g.start));
+        m_sink.kept(groupSource(g, end));
     }
     const int fields = g.fieldsBefore;
     m_groups.pop_back();
@@ -343,8 +343,10 @@ void Parser::starredUnknown()
     // {\*\word ...} with a word we do not use: kept where it stands in the text, skipped
     // anywhere else.
     Group &g = top();
-    if (g.dest == Dest::Body && m_groups.size() > 2 && fresh())
+    if (g.dest == Dest::Body && m_groups.size() > 2 && fresh()) {
         g.keep = true;
+        g.sourceStart = m_starOffset;
+    }
     g.dest = Dest::Skip;
 }
 
@@ -458,6 +460,7 @@ void Parser::word(const Token &t)
         if (g.dest == Dest::Body && m_groups.size() > 2 && !g.keep && fresh()) {
             flushRun();
             g.keep = true;
+            g.sourceStart = star ? m_starOffset : t.offset;
         }
         if (g.dest != Dest::Picture)
             g.dest = Dest::Skip;
@@ -473,8 +476,7 @@ void Parser::word(const Token &t)
             flushRun();
             g.dest = Dest::Picture;
             g.pictureRoot = true;
-            if (!fresh())
-                g.sourceStart = t.offset;
+            g.sourceStart = t.offset;
             m_inPicture = true;
             m_picture = PictureFrame{};
         } else if (g.dest != Dest::Picture) {
@@ -487,8 +489,7 @@ void Parser::word(const Token &t)
             flushRun();
             g.dest = Dest::Object;
             g.objectRoot = true;
-            if (!fresh())
-                g.sourceStart = t.offset;
+            g.sourceStart = t.offset;
             m_objectHasPicture = false;
             m_objectPicture = Picture{};
         }
@@ -887,11 +888,12 @@ void Parser::finishFontEntry()
     m_cpFont = -2; // the code page cache may name this font
 }
 
-void Parser::symbol(char c)
+void Parser::symbol(char c, qsizetype offset)
 {
     Group &g = top();
     if (c == '*') {
         m_star = true;
+        m_starOffset = offset;
         return;
     }
     if (c == '\\' || c == '{' || c == '}') {
@@ -1180,7 +1182,9 @@ void Parser::finishPicture(qsizetype end)
 
 QByteArray Parser::groupSource(const Group &g, qsizetype end) const
 {
-    // Text shown before the picture's word belongs to the document, not to the picture.
+    // What came before the word that made the group kept (text, or words that change the
+    // whole document such as \ansicpg) has had its effect already: the group is kept from
+    // that word on.
     if (g.sourceStart < 0)
         return m_input.sliced(g.start, end - g.start).toByteArray();
     return '{' + m_input.sliced(g.sourceStart, end - g.sourceStart).toByteArray();

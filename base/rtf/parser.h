@@ -103,7 +103,7 @@ private:
         int uc = 1;
         int fieldsBefore = 0;
         qsizetype start = 0;
-        qsizetype sourceStart = -1; // where a kept picture's bytes begin, when not at start
+        qsizetype sourceStart = -1; // where a kept group's bytes begin after its brace
         quint64 emittedAtOpen = 0;
         bool keep = false;        // written back as it stood
         bool pictureRoot = false; // the group of a \pict
@@ -132,7 +132,7 @@ private:
     void closeGroup(qsizetype offset);
     void word(const Token &t);
     void bodyWord(const Token &t, Group &g);
-    void symbol(char c);
+    void symbol(char c, qsizetype offset);
     void textToken(const Token &t);
     void byteText(unsigned char b);
     void pictureWord(const Token &t);
@@ -167,8 +167,9 @@ private:
     std::vector<Group> m_groups;
     int m_phantomDepth = 0; // groups nested past the limit, only counted
     bool m_star = false;    // the previous token was \*
-    quint64 m_emitted = 0;  // pieces of content handed on so far
-    int m_skip = 0;         // \uN fallback characters still to skip
+    qsizetype m_starOffset = 0;
+    quint64 m_emitted = 0; // pieces of content handed on so far
+    int m_skip = 0;        // \uN fallback characters still to skip
 
     int m_docCodePage = kCp1252;
     int m_defaultFont = 0;
