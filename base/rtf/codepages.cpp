@@ -49,15 +49,22 @@ QStringDecoder makeDecoder(int codePage)
         return QStringDecoder("ibm-1361");
     case 10000:
         return QStringDecoder("macintosh");
+    case 437:
+    case 850:
+    case 852:
+    case 866:
+        return QStringDecoder(QByteArray("IBM" + QByteArray::number(codePage)).constData());
+    case 20866:
+        return QStringDecoder("KOI8-R");
     default:
         break;
     }
-    for (const char *prefix : {"windows-", "cp", "ibm-"}) {
-        QStringDecoder d(QByteArray(prefix + QByteArray::number(codePage)).constData());
-        if (d.isValid())
-            return d;
-    }
-    return QStringDecoder();
+    if (codePage >= 28591 && codePage <= 28605)
+        return QStringDecoder(
+            QByteArray("ISO-8859-" + QByteArray::number(codePage - 28590)).constData());
+    // Only the Windows pages by number: other numbers name pages (EBCDIC among them) in
+    // which even ASCII means something else.
+    return QStringDecoder(QByteArray("windows-" + QByteArray::number(codePage)).constData());
 }
 
 std::unique_ptr<Table> buildTable(int codePage)
@@ -72,6 +79,10 @@ std::unique_ptr<Table> buildTable(int codePage)
         const QString s = d(QByteArrayView(&byte, 1));
         (*t)[i] = s.size() == 1 ? s.at(0).unicode() : char16_t(0xFFFD);
     }
+    // RTF's own characters are ASCII; a page that reads them otherwise is not one of ours.
+    for (int i = 0x20; i < 0x7F; ++i)
+        if ((*t)[i] != i)
+            return nullptr;
     return t;
 }
 

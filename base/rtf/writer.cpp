@@ -278,7 +278,9 @@ private:
             const char16_t u = c.unicode();
             if (u == u'\t' || u == u'\n' || u == 0x2028)
                 continue;
-            if (u == 0x00A0 || u == 0x00AD || u == 0x2011)
+            if (u == u';')
+                raw("\\'3b"); // a bare one would end a font's entry
+            else if (u == 0x00A0 || u == 0x00AD || u == 0x2011)
                 writeEncoded(u, bytes);
             else
                 writeText(QStringView(&c, 1), bytes);

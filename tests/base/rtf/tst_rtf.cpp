@@ -310,6 +310,8 @@ private Q_SLOTS:
         QTest::newRow("mac") << QByteArray("{\\rtf1\\mac \\'8e}") << U(u"é");
         QTest::newRow("unknown code page falls back to cp1252")
             << QByteArray("{\\rtf1\\ansi\\ansicpg99999 \\'e9}") << U(u"é");
+        QTest::newRow("a page where ASCII differs is not used")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg37 a\\'e9}") << U(u"aé");
     }
 
     void codePages()
