@@ -1,12 +1,15 @@
 #include "modPrint.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
 
 #include <algorithm>
 #include <memory>
+
+Q_GUI_EXPORT int qt_defaultDpiY();
 
 bool PrintRichText(const QTextDocument &document, QPrinter &printer, const PrintMargins &margins)
 {
@@ -26,21 +29,26 @@ bool PrintRichText(const QTextDocument &document, QPrinter &printer, const Print
     if (body.width() < 1 || body.height() < 1)
         return false;
 
+    // The document is laid out in its own units (as on screen, where indents and pictures
+    // are measured) and scaled up to the printer, so everything keeps its printed size.
+    const double scale = dpi / double(qt_defaultDpiY());
+    const QSizeF page(body.width() / scale, body.height() / scale);
     std::unique_ptr<QTextDocument> doc(document.clone());
-    doc->documentLayout()->setPaintDevice(&printer);
     doc->setDocumentMargin(0);
-    doc->setPageSize(body.size());
+    doc->setPageSize(page);
 
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
     const int pages = std::max(1, doc->pageCount());
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
+    for (int n = 0; n < pages; ++n) {
+        if (n > 0)
             printer.newPage();
-        const QRectF view(0, page * body.height(), body.width(), body.height());
+        const QRectF view(0, n * page.height(), page.width(), page.height());
         painter.save();
-        painter.translate(body.left(), body.top() - view.top());
+        painter.translate(body.left(), body.top());
+        painter.scale(scale, scale);
+        painter.translate(0, -view.top());
         painter.setClipRect(view);
         QAbstractTextDocumentLayout::PaintContext ctx;
         // Lines that only touch the page's edge belong to the neighbouring page; drawing

@@ -58,6 +58,36 @@ private Q_SLOTS:
                                                   QRegularExpression::MultilineOption)));
     }
 
+    void indentsKeepTheirPrintedSize()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+        TestHome home(TestHome::Db::None);
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("Flush"));
+        QTextBlockFormat indented;
+        indented.setLeftMargin(96); // one inch in the document's units
+        c.insertBlock(indented);
+        c.insertText(QStringLiteral("Indented"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = home.file(QStringLiteral("indent.pdf"));
+        printer.setOutputFileName(pdf);
+        QVERIFY(PrintRichText(doc, printer, {1440, 1440, 1440, 1440}));
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString html = QString::fromUtf8(p.readAllStandardOutput());
+        const auto xMin = [&html](const QString &word) {
+            const QRegularExpression re(QStringLiteral("xMin=\"([0-9.]+)\"[^>]*>%1<").arg(word));
+            return re.match(html).captured(1).toDouble();
+        };
+        // One inch of margin is 72 points; the indent adds another inch.
+        QVERIFY2(qAbs(xMin(QStringLiteral("Flush")) - 72) < 4, qPrintable(html));
+        QVERIFY(qAbs(xMin(QStringLiteral("Indented")) - 144) < 4);
+    }
+
     void marginsLargerThanThePaperFail()
     {
         TestHome home(TestHome::Db::None);
