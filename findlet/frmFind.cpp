@@ -1,17 +1,16 @@
 #include "frmFind.h"
 
 #include "programfolder.h"
+#include "textlines.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -75,26 +74,16 @@ frmFind::frmFind(QWidget *parent) : QDialog(parent)
 void frmFind::Form_Load()
 {
     cboFind->clear();
-    QFile f(lc::programFolder() + QStringLiteral("quickfind.log"));
-    if (!f.open(QIODevice::ReadOnly))
-        return;
     QStringList items;
-    while (!f.atEnd() && items.size() < kMaxHistory) {
-        QByteArray line = f.readLine(kMaxLineBytes);
-        while (!line.endsWith('\n') && !f.atEnd()) {
-            if (f.readLine(kMaxLineBytes).endsWith('\n'))
-                break;
-        }
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8.decode(line);
-        if (utf8.hasError())
-            text = QString::fromLatin1(line);
-        text.remove(QChar(0));
-        if (!text.isEmpty())
-            items << text;
-    }
+    const bool found = lc::readTextLines(lc::programFolder() + QStringLiteral("quickfind.log"),
+                                         kMaxLineBytes, [&items](QString text) {
+                                             text.remove(QChar(0));
+                                             if (!text.isEmpty())
+                                                 items << text;
+                                             return items.size() < kMaxHistory;
+                                         });
+    if (!found)
+        return;
     cboFind->addItems(items);
     cboFind->setCurrentIndex(-1);
     cboFind->setEditText(QString());

@@ -1,5 +1,6 @@
 #include "modMain.h"
 
+#include "programfolder.h"
 #include "settings.h"
 
 #include <QCoreApplication>
@@ -8,24 +9,9 @@
 
 namespace renewer {
 
-QString AppPath()
-{
-    QString path = qEnvironmentVariable("LORECASE_HOME");
-    if (path.isEmpty())
-        path = QCoreApplication::applicationDirPath();
-    while (path.size() > 1 && (path.endsWith(u'/') || path.endsWith(u'\\')))
-        path.chop(1);
-    return path + u'/';
-}
+QString AppPath() { return lc::programFolder(); }
 
-QString programFileName(const QString &baseName)
-{
-#ifdef Q_OS_WIN
-    return baseName + QStringLiteral(".exe");
-#else
-    return baseName;
-#endif
-}
+QString programFileName(const QString &baseName) { return lc::programFileName(baseName); }
 
 bool sameFileName(const QString &a, const QString &b)
 {

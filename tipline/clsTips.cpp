@@ -1,13 +1,13 @@
 #include "clsTips.h"
 
 #include "frmTips.h"
+#include "textlines.h"
 #include "uiservice.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QRandomGenerator>
-#include <QStringDecoder>
 
 namespace {
 // A tip file is a short list of hints; anything far beyond that is not a tip file, and
@@ -42,26 +42,12 @@ QStringList clsTips::BuiltInTips()
 QStringList clsTips::ReadTips(const QString &file)
 {
     QStringList tips;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return tips;
-    while (!f.atEnd() && tips.size() < kMaxTips) {
-        QByteArray line = f.readLine(kMaxLineBytes);
-        // The rest of an over-long line is dropped, not made into more tips.
-        while (!line.endsWith('\n') && !f.atEnd()) {
-            const QByteArray more = f.readLine(kMaxLineBytes);
-            if (more.endsWith('\n'))
-                break;
-        }
-        // Tip files are 8-bit text: UTF-8 where it is valid, else the Windows Latin set.
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8.decode(line);
-        if (utf8.hasError())
-            text = QString::fromLatin1(line);
-        text = text.trimmed();
+    lc::readTextLines(file, kMaxLineBytes, [&tips](const QString &line) {
+        const QString text = line.trimmed();
         if (!text.isEmpty())
             tips << text;
-    }
+        return tips.size() < kMaxTips;
+    });
     return tips;
 }
 

@@ -5,6 +5,7 @@
 #include "errorlog.h"
 #include "modADO.h"
 #include "modMain.h"
+#include "programfolder.h"
 #include "settings.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -439,11 +440,7 @@ void frmMain::mnuLCSupport_Click() { lc::ui::service().shellOpen(kSupportPage, A
 
 void frmMain::mnuHelpUpdate_Click()
 {
-#ifdef Q_OS_WIN
-    const QString updater = QStringLiteral("Renewer.exe");
-#else
-    const QString updater = QStringLiteral("Renewer");
-#endif
+    const QString updater = lc::programFileName(QStringLiteral("Renewer"));
     if (!QFileInfo::exists(AppPath() + updater)) {
         lc::ui::msgBox(QStringLiteral("The Lorecase Updater has been moved or is missing."),
                        lc::ui::Buttons::Ok, lc::ui::Icon::Critical, kTitle);

@@ -9,9 +9,18 @@ QString programFolder()
     QString path = qEnvironmentVariable("LORECASE_HOME");
     if (path.isEmpty())
         path = QCoreApplication::applicationDirPath();
-    if (!path.endsWith(u'/') && !path.endsWith(u'\\'))
-        path += u'/';
-    return path;
+    while (path.size() > 1 && (path.endsWith(u'/') || path.endsWith(u'\\')))
+        path.chop(1);
+    return path + u'/';
+}
+
+QString programFileName(const QString &baseName)
+{
+#ifdef Q_OS_WIN
+    return baseName + QStringLiteral(".exe");
+#else
+    return baseName;
+#endif
 }
 
 } // namespace lc

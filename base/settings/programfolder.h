@@ -10,4 +10,7 @@ namespace lc {
 // separator: where the database, logs, tips and the other delivered files live.
 LCBASE_EXPORT QString programFolder();
 
+// A program's file name on this platform ("Renewer.exe" on Windows, "Renewer" elsewhere).
+LCBASE_EXPORT QString programFileName(const QString &baseName);
+
 } // namespace lc
