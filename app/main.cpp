@@ -1,3 +1,6 @@
 #include "modMain.h"
 
-int main(int argc, char **argv) { return Main(argc, argv); }
+int main(int argc, char **argv)
+{
+    return Main(argc, argv);
+}

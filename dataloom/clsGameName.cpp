@@ -32,9 +32,9 @@ QString clsGameName::Name(qint32 gameId)
     const auto platform = lc::names::toByteId(m_rs.field(QStringLiteral("Platform_id")));
     const auto genre = lc::names::toByteId(m_rs.field(QStringLiteral("Genre_id")));
     if (!platform || !genre) {
-        m_error = {lc::db::ErrInvalidArgument,
-                   QStringLiteral("The game %1 has a platform or genre outside 0 to 255.")
-                       .arg(gameId)};
+        m_error = {
+            lc::db::ErrInvalidArgument,
+            QStringLiteral("The game %1 has a platform or genre outside 0 to 255.").arg(gameId)};
         return {};
     }
     Platform_id = *platform;

@@ -18,7 +18,10 @@ clsPformSel::clsPformSel() : frmPlatforms(new frmPlatform)
             &clsPformSel::frmPlatforms_UnloadPlatforms);
 }
 
-clsPformSel::~clsPformSel() { delete frmPlatforms; }
+clsPformSel::~clsPformSel()
+{
+    delete frmPlatforms;
+}
 
 QString clsPformSel::Check()
 {
@@ -27,16 +30,17 @@ QString clsPformSel::Check()
         !rs.open(QStringLiteral("SELECT auto_id, brand, name, in_use FROM platform"),
                  *M_ADO_CONNECTION)) {
         dataloom::LogError(kClass, QStringLiteral("Check"),
-                           M_ADO_CONNECTION ? rs.lastError()
-                                            : lc::db::Error{lc::db::ErrInvalidConnection,
-                                                            QStringLiteral("No database connection.")},
+                           M_ADO_CONNECTION
+                               ? rs.lastError()
+                               : lc::db::Error{lc::db::ErrInvalidConnection,
+                                               QStringLiteral("No database connection.")},
                            ErrLogFile);
         return {};
     }
     QString list;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         list += rs.field(QStringLiteral("In_Use")).toLongLong() != 0 ? QStringLiteral(",1")
-                                                                      : QStringLiteral(",0");
+                                                                     : QStringLiteral(",0");
     return list;
 }
 

@@ -59,7 +59,8 @@ public:
 private:
     void addPlatforms()
     {
-        static const char *const kBrands[] = {"Microsoft", "Nintendo", "Sega", "Sony", "PC", "Arcade"};
+        static const char *const kBrands[] = {"Microsoft", "Nintendo", "Sega",
+                                              "Sony",      "PC",       "Arcade"};
         for (const char *b : kBrands) {
             const QString brand = QString::fromLatin1(b);
             if (!m_rs.setFilter(QStringLiteral("brand = '") + brand +
@@ -71,8 +72,9 @@ private:
             } else if (n > 1 && brand != u"PC" && brand != u"Arcade") {
                 const QString brandKey = m_rs.field(QStringLiteral("brand")).toString();
                 if (m_tree.add(QStringLiteral("ROOT"), brandKey, brandKey, brand, {}) < 0)
-                    throw Failure{{lc::db::ErrInvalidArgument,
-                                   QStringLiteral("The brand node %1 could not be added.").arg(brandKey)}};
+                    throw Failure{
+                        {lc::db::ErrInvalidArgument,
+                         QStringLiteral("The brand node %1 could not be added.").arg(brandKey)}};
                 const bool microsoft = brand == u"Microsoft";
                 for (int i = 0; i < n && !m_rs.eof(); ++i) {
                     addPlatform(brandKey, microsoft ? brand : QStringLiteral("console"),
@@ -114,13 +116,14 @@ private:
     {
         // A genre node that cannot be made is skipped; the platform's other genres go on.
         for (quint8 g = 1; g <= 8; ++g) {
-            const int n = m_games.Count(QStringLiteral("platform_id = ") + QString::number(platformId) +
-                                        QStringLiteral(" And genre_id = ") + QString::number(g));
+            const int n =
+                m_games.Count(QStringLiteral("platform_id = ") + QString::number(platformId) +
+                              QStringLiteral(" And genre_id = ") + QString::number(g));
             const QString name = lc::names::genreName(g);
-            const int node = m_tree.add(platformKey,
-                                        QStringLiteral("G_") + QString::number(g) + u'|' + platformKey,
-                                        caption(name, std::max(n, 0)), QStringLiteral("genre"),
-                                        QStringLiteral("genre_hot"));
+            const int node = m_tree.add(
+                platformKey, QStringLiteral("G_") + QString::number(g) + u'|' + platformKey,
+                caption(name, std::max(n, 0)), QStringLiteral("genre"),
+                QStringLiteral("genre_hot"));
             if (node >= 0)
                 m_tree.setTag(node, name);
         }
@@ -133,9 +136,10 @@ private:
         m_files.M_ADO_CONNECTION = &m_conn;
         if (!m_files.InitCounter())
             throw Failure{m_files.lastError()};
-        if (!m_rs.open(QStringLiteral("SELECT auto_id, platform_id, genre_id, name FROM game WHERE ") +
-                           condition,
-                       m_conn))
+        if (!m_rs.open(
+                QStringLiteral("SELECT auto_id, platform_id, genre_id, name FROM game WHERE ") +
+                    condition,
+                m_conn))
             throw Failure{m_rs.lastError()};
 
         const int fId = m_rs.fieldIndex(QStringLiteral("auto_id"));
@@ -157,14 +161,16 @@ private:
                                 .arg(name, idValue.toString(), m_rs.field(fGenre).toString())});
                 continue;
             }
-            const QString gk = u"G_" % QString::number(*genre) % u"|P_" % QString::number(*platform);
+            const QString gk =
+                u"G_" % QString::number(*genre) % u"|P_" % QString::number(*platform);
             const QString idText = QString::number(id);
             const int files = count(m_files, u"game_id = " % idText);
-            const int node = m_tree.add(gk, u"N_" % idText % u'|' % gk, caption(name, files),
-                                        image, selImage);
+            const int node =
+                m_tree.add(gk, u"N_" % idText % u'|' % gk, caption(name, files), image, selImage);
             if (node < 0)
-                throw Failure{{lc::db::ErrInvalidArgument,
-                               QStringLiteral("The game node of game %1 could not be added.").arg(id)}};
+                throw Failure{
+                    {lc::db::ErrInvalidArgument,
+                     QStringLiteral("The game node of game %1 could not be added.").arg(id)}};
             m_tree.setTag(node, name);
         }
     }
@@ -204,7 +210,8 @@ void clsTreeLoader::LoadTree(lc::controls::TreeNodes &tree)
 {
     try {
         if (!M_ADO_CONNECTION)
-            throw Failure{{lc::db::ErrInvalidConnection, QStringLiteral("No database connection.")}};
+            throw Failure{
+                {lc::db::ErrInvalidConnection, QStringLiteral("No database connection.")}};
         Loader(*M_ADO_CONNECTION, tree, ErrLogFile).run();
     } catch (const Failure &f) {
         // The nodes added so far stay in the tree.

@@ -33,7 +33,8 @@ frmPlatform::frmPlatform(QWidget *parent) : QDialog(parent)
         QStringLiteral("Select the platforms you want to keep in your collection."), this);
     note->setWordWrap(true);
     outer->addWidget(note);
-    auto *reload = new QLabel(QStringLiteral("(Data will be re-loaded after changing your settings)"), this);
+    auto *reload =
+        new QLabel(QStringLiteral("(Data will be re-loaded after changing your settings)"), this);
     reload->setEnabled(false);
     outer->addWidget(reload);
 

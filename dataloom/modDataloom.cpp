@@ -27,9 +27,9 @@ void WriteEntry(const QString &className, const QString &source, const lc::db::E
 {
     if (logPath.isEmpty())
         logPath = componentFolder() + QStringLiteral("Dataloom.log");
-    lc::errorlog::append(logPath, lc::errorlog::componentEntry(className, source, error.number,
-                                                               error.description,
-                                                               lc::errorlog::now()));
+    lc::errorlog::append(logPath,
+                         lc::errorlog::componentEntry(className, source, error.number,
+                                                      error.description, lc::errorlog::now()));
 }
 
 void LogError(const QString &className, const QString &source, const lc::db::Error &error,

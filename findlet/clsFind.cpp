@@ -7,7 +7,10 @@ clsFind::clsFind() : frmFindForm(new frmFind)
     connect(frmFindForm, &frmFind::FindIt, this, &clsFind::FindText);
 }
 
-clsFind::~clsFind() { delete frmFindForm; }
+clsFind::~clsFind()
+{
+    delete frmFindForm;
+}
 
 void clsFind::ShowFindForm()
 {

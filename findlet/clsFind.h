@@ -12,7 +12,7 @@
 // What the search needs of a text box: its text, and a way to select a range of it.
 struct FindTarget {
     std::function<QString()> Text;
-    std::function<void(int)> SelStart;  // 0-based
+    std::function<void(int)> SelStart; // 0-based
     std::function<void(int)> SelLength;
 
     // Any box with Text(), setSelStart(int) and setSelLength(int).

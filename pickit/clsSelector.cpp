@@ -17,15 +17,16 @@ clsSelector::clsSelector() : m_form(new frmSelect)
         Genre_ID = id;
         loadGames();
     });
-    connect(f, &frmSelect::AddGame, this, [this](quint8 platform, quint8 genre, const QString &name) {
-        clsGCombo games;
-        games.M_ADO_CONNECTION = M_ADO_CONNECTION;
-        Game_ID = games.Add(platform, genre, name);
-        if (Game_ID == 0)
-            return;
-        const QString parentKey = QStringLiteral("G_%1|P_%2").arg(genre).arg(platform);
-        Q_EMIT AddGameNode(name, parentKey, QStringLiteral("N_%1|").arg(Game_ID) + parentKey);
-    });
+    connect(
+        f, &frmSelect::AddGame, this, [this](quint8 platform, quint8 genre, const QString &name) {
+            clsGCombo games;
+            games.M_ADO_CONNECTION = M_ADO_CONNECTION;
+            Game_ID = games.Add(platform, genre, name);
+            if (Game_ID == 0)
+                return;
+            const QString parentKey = QStringLiteral("G_%1|P_%2").arg(genre).arg(platform);
+            Q_EMIT AddGameNode(name, parentKey, QStringLiteral("N_%1|").arg(Game_ID) + parentKey);
+        });
     connect(f, &frmSelect::SetGameID, this, [this](qint32 id) { Game_ID = id; });
     connect(f, &frmSelect::GetGameId, this, [this](const QString &name) {
         m_Game_Name = name;
@@ -43,7 +44,10 @@ clsSelector::clsSelector() : m_form(new frmSelect)
             });
 }
 
-clsSelector::~clsSelector() { delete m_form; }
+clsSelector::~clsSelector()
+{
+    delete m_form;
+}
 
 void clsSelector::loadGames()
 {

@@ -27,8 +27,8 @@ public:
     qint32 Game_ID = 0;
     frmSelect *SelectorForm() const { return m_form; }
 
-    void Show(quint8 bytPlatformId, quint8 bytGenreId, qint32 lngGameId,
-              const QString &strCaption, bool blnIsGame);
+    void Show(quint8 bytPlatformId, quint8 bytGenreId, qint32 lngGameId, const QString &strCaption,
+              bool blnIsGame);
 
 Q_SIGNALS:
     void CompleteSelect(quint8 bytPlatformId, quint8 bytGenreId, qint32 lngGameId, bool blnCancel);

@@ -25,7 +25,10 @@ void place(QWidget *w, int left, int top, int width, int height)
     w->setGeometry(lc::twips::toPixels(left, top, width, height));
 }
 
-void setCue(QLabel *label, bool focused) { lc::controls::setCaptionLook(label, focused); }
+void setCue(QLabel *label, bool focused)
+{
+    lc::controls::setCaptionLook(label, focused);
+}
 
 } // namespace
 

@@ -9,9 +9,15 @@
 
 namespace renewer {
 
-QString AppPath() { return lc::programFolder(); }
+QString AppPath()
+{
+    return lc::programFolder();
+}
 
-QString programFileName(const QString &baseName) { return lc::programFileName(baseName); }
+QString programFileName(const QString &baseName)
+{
+    return lc::programFileName(baseName);
+}
 
 bool sameFileName(const QString &a, const QString &b)
 {

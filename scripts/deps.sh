@@ -8,7 +8,7 @@ pkgs=(
   libsqlite3-dev sqlite3
   xvfb xauth imagemagick poppler-utils
   fonts-dejavu-core qt6-qpa-plugins qt6-image-formats-plugins
-  nginx curl
+  nginx curl clang-format
 )
 missing=()
 for p in "${pkgs[@]}"; do

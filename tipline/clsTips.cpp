@@ -25,18 +25,22 @@ clsTips::clsTips() : m_form(new frmTips)
     });
 }
 
-clsTips::~clsTips() { delete m_form; }
+clsTips::~clsTips()
+{
+    delete m_form;
+}
 
 QStringList clsTips::BuiltInTips()
 {
-    return {QStringLiteral("You can customize the platforms in your game tree by selecting Edit --> "
-                           "Platforms from the menu, then in the platform window, check only the "
-                           "game platforms you want to track."),
-            QStringLiteral("You can drag selected text from the Lorecase web browser to the game "
-                           "tree and store it as a new file."),
-            QStringLiteral("You can import complete web pages from the Lorecase browser by clicking "
-                           "the disk icon and selecting \"Import This Page...\" from the pop up "
-                           "menu.")};
+    return {
+        QStringLiteral("You can customize the platforms in your game tree by selecting Edit --> "
+                       "Platforms from the menu, then in the platform window, check only the "
+                       "game platforms you want to track."),
+        QStringLiteral("You can drag selected text from the Lorecase web browser to the game "
+                       "tree and store it as a new file."),
+        QStringLiteral("You can import complete web pages from the Lorecase browser by clicking "
+                       "the disk icon and selecting \"Import This Page...\" from the pop up "
+                       "menu.")};
 }
 
 QStringList clsTips::ReadTips(const QString &file)
@@ -78,7 +82,6 @@ void clsTips::NextTip()
 void clsTips::showCurrent()
 {
     if (m_form)
-        m_form->lblTipText->setText(m_index >= 1 && m_index <= m_tips.size()
-                                        ? m_tips.at(m_index - 1)
-                                        : QString());
+        m_form->lblTipText->setText(
+            m_index >= 1 && m_index <= m_tips.size() ? m_tips.at(m_index - 1) : QString());
 }

@@ -80,7 +80,10 @@ bool insertPlatforms(sqlite3 *db, QString &error)
     return true;
 }
 
-QString sqliteError(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString sqliteError(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 // Everything but the rename. The file is written with synchronous off (a failed build is thrown
 // away anyway) and made durable by one checkpoint at the end, before it gets its real name.
@@ -125,9 +128,15 @@ Statement::Statement(sqlite3 *db, const char *sql) : m_db(db)
         m_stmt = nullptr;
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
 
-void Statement::bind(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+void Statement::bind(int index, qint64 value)
+{
+    sqlite3_bind_int64(m_stmt, index, value);
+}
 
 void Statement::bind(int index, std::string_view utf8)
 {
@@ -141,7 +150,10 @@ void Statement::bind(int index, const QString &text)
     sqlite3_bind_text(m_stmt, index, kept.constData(), int(kept.size()), SQLITE_STATIC);
 }
 
-void Statement::bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+void Statement::bindNull(int index)
+{
+    sqlite3_bind_null(m_stmt, index);
+}
 
 bool Statement::run()
 {
@@ -152,9 +164,15 @@ bool Statement::run()
     return rc == SQLITE_DONE;
 }
 
-qint64 Statement::lastId() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 Statement::lastId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-QString Statement::error() const { return sqliteError(m_db); }
+QString Statement::error() const
+{
+    return sqliteError(m_db);
+}
 
 bool exec(sqlite3 *db, const char *sql, QString &error)
 {

@@ -16,7 +16,10 @@
 
 namespace {
 
-void say(const QString &text) { std::fprintf(stderr, "lcmake: %s\n", qPrintable(text)); }
+void say(const QString &text)
+{
+    std::fprintf(stderr, "lcmake: %s\n", qPrintable(text));
+}
 
 std::optional<qint64> number(const QCommandLineParser &parser, const QCommandLineOption &option,
                              qint64 max)

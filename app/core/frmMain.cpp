@@ -34,8 +34,8 @@ using lc::twips::toPixels;
 namespace {
 
 constexpr int kToolBarHeight = 375;
-constexpr int kGap = 30;          // splitter bars sit in a 30-twip gap between panes
-constexpr int kMinWidth = 9000;   // smallest window the layout works in
+constexpr int kGap = 30;        // splitter bars sit in a 30-twip gap between panes
+constexpr int kMinWidth = 9000; // smallest window the layout works in
 constexpr int kMinHeight = 6300;
 constexpr int kDefaultTreeWidth = 3720;
 constexpr int kDefaultDetailHeight = 2295;
@@ -98,12 +98,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     picSplitter->hide();
 
     connect(imgS1, &SplitterBar::pressed, this, &frmMain::imgS1_MouseDown);
-    connect(imgS1, &SplitterBar::moved, this,
-            [this](int px) { imgS1_MouseMove(fromPixels(px)); });
+    connect(imgS1, &SplitterBar::moved, this, [this](int px) { imgS1_MouseMove(fromPixels(px)); });
     connect(imgS1, &SplitterBar::released, this, &frmMain::imgS1_MouseUp);
     connect(imgS2, &SplitterBar::pressed, this, &frmMain::imgS2_MouseDown);
-    connect(imgS2, &SplitterBar::moved, this,
-            [this](int px) { imgS2_MouseMove(fromPixels(px)); });
+    connect(imgS2, &SplitterBar::moved, this, [this](int px) { imgS2_MouseMove(fromPixels(px)); });
     connect(imgS2, &SplitterBar::released, this, &frmMain::imgS2_MouseUp);
 
     buildMenus();
@@ -184,17 +182,29 @@ void frmMain::buildMenus()
     connect(mnuLCSupport, &QAction::triggered, this, &frmMain::mnuLCSupport_Click);
 }
 
-int frmMain::innerWidth() const { return fromPixels(m_client->width()); }
-int frmMain::innerHeight() const { return fromPixels(m_client->height()); }
+int frmMain::innerWidth() const
+{
+    return fromPixels(m_client->width());
+}
+int frmMain::innerHeight() const
+{
+    return fromPixels(m_client->height());
+}
 
-QRect frmMain::paneTwips(Pane which) const { return m_paneTwips[int(which)]; }
+QRect frmMain::paneTwips(Pane which) const
+{
+    return m_paneTwips[int(which)];
+}
 
 QWidget *frmMain::pane(Pane which) const
 {
     switch (which) {
-    case Pane::Tree: return ctlTree;
-    case Pane::View: return ctlView;
-    case Pane::Details: return ctlDetails;
+    case Pane::Tree:
+        return ctlTree;
+    case Pane::View:
+        return ctlView;
+    case Pane::Details:
+        return ctlDetails;
     }
     return nullptr;
 }
@@ -240,8 +250,8 @@ void frmMain::Form_Activate()
         if (viewSelectedTab() == 1)
             SetFilesCaption();
     } else {
-        lc::ui::msgBox(QStringLiteral("There is a database connection error."),
-                       lc::ui::Buttons::Ok, lc::ui::Icon::Critical, kTitle);
+        lc::ui::msgBox(QStringLiteral("There is a database connection error."), lc::ui::Buttons::Ok,
+                       lc::ui::Icon::Critical, kTitle);
     }
     m_activated = true;
 
@@ -410,9 +420,10 @@ void frmMain::mnuViewBottom_Click()
 
 void frmMain::mnuFileConnect_Click()
 {
-    const auto chosen = lc::ui::service().openFile(
-        {QStringLiteral("Select Lorecase..."), QStringLiteral("MDB Files *.mdb|*.mdb"),
-         QFileInfo(gDBPath).absolutePath(), {}});
+    const auto chosen = lc::ui::service().openFile({QStringLiteral("Select Lorecase..."),
+                                                    QStringLiteral("MDB Files *.mdb|*.mdb"),
+                                                    QFileInfo(gDBPath).absolutePath(),
+                                                    {}});
     if (!chosen || chosen->isEmpty() || *chosen == gDBPath)
         return;
     if (!Connect(*chosen))
@@ -433,10 +444,19 @@ static void openHelp(const QString &file, int command)
         lc::ui::msgBox(why);
 }
 
-void frmMain::mnuHelpContents_Click() { openHelp(m_helpFile, kHelpContents); }
-void frmMain::mnuHelpSearch_Click() { openHelp(m_helpFile, kHelpPartialKey); }
+void frmMain::mnuHelpContents_Click()
+{
+    openHelp(m_helpFile, kHelpContents);
+}
+void frmMain::mnuHelpSearch_Click()
+{
+    openHelp(m_helpFile, kHelpPartialKey);
+}
 
-void frmMain::mnuLCSupport_Click() { lc::ui::service().shellOpen(kSupportPage, AppPath()); }
+void frmMain::mnuLCSupport_Click()
+{
+    lc::ui::service().shellOpen(kSupportPage, AppPath());
+}
 
 void frmMain::mnuHelpUpdate_Click()
 {
@@ -466,8 +486,7 @@ bool frmMain::Form_QueryUnload()
     if (!scratch.exists() || scratch.size() < 2)
         return true;
     const auto answer = lc::ui::msgBox(
-        QStringLiteral(
-            "You have unsaved Quick Clips.  Do you wish to save them before you exit?"),
+        QStringLiteral("You have unsaved Quick Clips.  Do you wish to save them before you exit?"),
         lc::ui::Buttons::YesNoCancel, lc::ui::Icon::Exclamation, kTitle);
     if (answer == lc::ui::Answer::Cancel)
         return false;

@@ -28,13 +28,19 @@ frmSplash::frmSplash(QWidget *parent)
         imgLogo->setPixmap(logo);
     layout->addWidget(imgLogo);
 
-    lblVersion = new QLabel(QStringLiteral("Version ") + lc::errorlog::programInfo().version(),
-                            frame);
+    lblVersion =
+        new QLabel(QStringLiteral("Version ") + lc::errorlog::programInfo().version(), frame);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setAlignment(Qt::AlignRight);
     layout->addWidget(lblVersion);
     adjustSize();
 }
 
-void frmSplash::keyPressEvent(QKeyEvent *) { close(); }
-void frmSplash::mousePressEvent(QMouseEvent *) { close(); }
+void frmSplash::keyPressEvent(QKeyEvent *)
+{
+    close();
+}
+void frmSplash::mousePressEvent(QMouseEvent *)
+{
+    close();
+}

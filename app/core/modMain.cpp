@@ -18,7 +18,10 @@ QPointer<frmMain> g_mainForm;
 bool g_unloading = false;
 } // namespace
 
-QString AppPath() { return lc::programFolder(); }
+QString AppPath()
+{
+    return lc::programFolder();
+}
 
 void LogError(const QString &module, const QString &source, const lc::db::Error &error,
               bool showMessage)
@@ -42,7 +45,10 @@ void WriteLogBanner()
                                        lc::errorlog::programInfo());
 }
 
-void SetCaptionActive(QLabel *label, bool active) { lc::controls::setCaptionLook(label, active); }
+void SetCaptionActive(QLabel *label, bool active)
+{
+    lc::controls::setCaptionLook(label, active);
+}
 
 void UnloadForm(QWidget *form)
 {
@@ -70,8 +76,14 @@ void UnloadAll(bool keepClipScratch)
     g_unloading = false;
 }
 
-frmMain *MainForm() { return g_mainForm; }
-void SetMainForm(frmMain *form) { g_mainForm = form; }
+frmMain *MainForm()
+{
+    return g_mainForm;
+}
+void SetMainForm(frmMain *form)
+{
+    g_mainForm = form;
+}
 
 int Main(int argc, char **argv)
 {

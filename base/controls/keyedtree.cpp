@@ -171,9 +171,15 @@ void KeyedTree::setExpandedImage(int node, const QString &image)
     refresh(node);
 }
 
-int KeyedTree::indexOf(const QString &key) const { return m_byKey.value(key, -1); }
+int KeyedTree::indexOf(const QString &key) const
+{
+    return m_byKey.value(key, -1);
+}
 
-QString KeyedTree::key(int node) const { return isValid(node) ? m_nodes[size_t(node)].key : QString(); }
+QString KeyedTree::key(int node) const
+{
+    return isValid(node) ? m_nodes[size_t(node)].key : QString();
+}
 
 QString KeyedTree::text(int node) const
 {
@@ -188,7 +194,10 @@ void KeyedTree::setText(int node, const QString &text)
     refresh(node);
 }
 
-QString KeyedTree::tag(int node) const { return isValid(node) ? m_nodes[size_t(node)].tag : QString(); }
+QString KeyedTree::tag(int node) const
+{
+    return isValid(node) ? m_nodes[size_t(node)].tag : QString();
+}
 
 QString KeyedTree::image(int node) const
 {
@@ -223,7 +232,10 @@ void KeyedTree::refresh(int node)
         m_model->changed(modelIndex(node));
 }
 
-int KeyedTree::parentOf(int node) const { return isValid(node) ? m_nodes[size_t(node)].parent : -1; }
+int KeyedTree::parentOf(int node) const
+{
+    return isValid(node) ? m_nodes[size_t(node)].parent : -1;
+}
 
 int KeyedTree::childCount(int node) const
 {
@@ -255,7 +267,10 @@ void KeyedTree::ensureVisible(int node)
     scrollTo(modelIndex(node));
 }
 
-int KeyedTree::selectedNode() const { return nodeOf(currentIndex()); }
+int KeyedTree::selectedNode() const
+{
+    return nodeOf(currentIndex());
+}
 
 void KeyedTree::select(int node)
 {

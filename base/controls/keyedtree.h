@@ -24,8 +24,8 @@ public:
 
     // TreeNodes
     void clear() override;
-    int add(const QString &parentKey, const QString &key, const QString &text,
-            const QString &image, const QString &selectedImage) override;
+    int add(const QString &parentKey, const QString &key, const QString &text, const QString &image,
+            const QString &selectedImage) override;
     void setTag(int node, const QString &tag) override;
     void setExpanded(int node, bool expanded) override;
     void setExpandedImage(int node, const QString &image) override;

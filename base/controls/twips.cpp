@@ -19,11 +19,20 @@ double pixelsPerInch()
     return 96.0;
 }
 
-void setPixelsPerInchForTesting(double dpi) { g_fixedDpi = dpi; }
+void setPixelsPerInchForTesting(double dpi)
+{
+    g_fixedDpi = dpi;
+}
 
-int toPixels(int twips) { return int(std::lround(twips * pixelsPerInch() / 1440.0)); }
+int toPixels(int twips)
+{
+    return int(std::lround(twips * pixelsPerInch() / 1440.0));
+}
 
-int fromPixels(int pixels) { return int(std::lround(pixels * 1440.0 / pixelsPerInch())); }
+int fromPixels(int pixels)
+{
+    return int(std::lround(pixels * 1440.0 / pixelsPerInch()));
+}
 
 QRect toPixels(int left, int top, int width, int height)
 {

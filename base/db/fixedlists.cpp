@@ -3,8 +3,8 @@
 namespace lc::names {
 namespace {
 
-const char *const kSubCats[] = {"Walkthrough\\Guide", "Cheat\\Hint\\Code", "Review",
-                                "Preview",           "News",              "Web Link"};
+const char *const kSubCats[] = {
+    "Walkthrough\\Guide", "Cheat\\Hint\\Code", "Review", "Preview", "News", "Web Link"};
 const char *const kGenres[] = {"Action",       "Adventure",  "Driving", "Puzzle",
                                "Role-Playing", "Simulation", "Sports",  "Strategy"};
 
@@ -45,8 +45,14 @@ template <size_t N> quint8 find(const char *const (&list)[N], const QString &nam
 
 } // namespace
 
-QString subCatName(quint8 code) { return pick(kSubCats, code); }
-QString genreName(quint8 code) { return pick(kGenres, code); }
+QString subCatName(quint8 code)
+{
+    return pick(kSubCats, code);
+}
+QString genreName(quint8 code)
+{
+    return pick(kGenres, code);
+}
 
 QString platformName(quint8 code)
 {
@@ -56,8 +62,14 @@ QString platformName(quint8 code)
     return {};
 }
 
-quint8 subCatId(const QString &name) { return find(kSubCats, name); }
-quint8 genreId(const QString &name) { return find(kGenres, name); }
+quint8 subCatId(const QString &name)
+{
+    return find(kSubCats, name);
+}
+quint8 genreId(const QString &name)
+{
+    return find(kGenres, name);
+}
 
 const PlatformRow *platformRows(int *count)
 {

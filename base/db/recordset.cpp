@@ -808,8 +808,14 @@ Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts
 }
 
 // A written row changes what the indexes hold; they are built again when next asked for.
-void Recordset::Impl::indexAdd(int) { indexes.clear(); }
-void Recordset::Impl::indexRemove(int) { indexes.clear(); }
+void Recordset::Impl::indexAdd(int)
+{
+    indexes.clear();
+}
+void Recordset::Impl::indexRemove(int)
+{
+    indexes.clear();
+}
 
 // Rows (ascending) that pass expr, or just their number when rows is null, answered from
 // the index for the expression's shape. False when no index applies to it.

@@ -112,7 +112,10 @@ bool writeBannerIfMissing(const QString &path, const AppInfo &app)
     return append(path, bannerText(app));
 }
 
-QString mainBoxTitle(const QString &module) { return module + QStringLiteral(" Error"); }
+QString mainBoxTitle(const QString &module)
+{
+    return module + QStringLiteral(" Error");
+}
 
 QString mainBoxText(const QString &source, int number, const QString &description)
 {
@@ -128,8 +131,14 @@ QString componentBoxText(const QString &source, const QString &className, int nu
            QStringLiteral("\r\nError Description: ") + description;
 }
 
-QDateTime now() { return g_fixedClock.isValid() ? g_fixedClock : QDateTime::currentDateTime(); }
+QDateTime now()
+{
+    return g_fixedClock.isValid() ? g_fixedClock : QDateTime::currentDateTime();
+}
 
-void setClockForTesting(const QDateTime &fixed) { g_fixedClock = fixed; }
+void setClockForTesting(const QDateTime &fixed)
+{
+    g_fixedClock = fixed;
+}
 
 } // namespace lc::errorlog

@@ -27,9 +27,8 @@ LCBASE_EXPORT QByteArray bannerText(const AppInfo &app);
 LCBASE_EXPORT QByteArray mainEntry(const QString &module, const QString &source, int number,
                                    const QString &description, const QDateTime &when);
 // Entry of the data access component; its module line names the component and the class.
-LCBASE_EXPORT QByteArray componentEntry(const QString &className, const QString &source,
-                                        int number, const QString &description,
-                                        const QDateTime &when);
+LCBASE_EXPORT QByteArray componentEntry(const QString &className, const QString &source, int number,
+                                        const QString &description, const QDateTime &when);
 // Entry of the viewer/editor component, with fixed date and time formats.
 LCBASE_EXPORT QByteArray editorEntry(const QString &module, const QString &source, int number,
                                      const QString &description, const QDateTime &when);
@@ -43,8 +42,8 @@ LCBASE_EXPORT bool writeBannerIfMissing(const QString &path, const AppInfo &app)
 // Message box texts.
 LCBASE_EXPORT QString mainBoxTitle(const QString &module);
 LCBASE_EXPORT QString mainBoxText(const QString &source, int number, const QString &description);
-LCBASE_EXPORT QString componentBoxText(const QString &source, const QString &className,
-                                       int number, const QString &description);
+LCBASE_EXPORT QString componentBoxText(const QString &source, const QString &className, int number,
+                                       const QString &description);
 inline constexpr const char *kComponentBoxTitle = "Dataloom Error";
 inline constexpr const char *kEditorBoxTitle = "Viewer\\Editor Error";
 

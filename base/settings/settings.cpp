@@ -19,11 +19,17 @@ std::unique_ptr<QSettings> store()
                                        QString::fromLatin1(kAppName));
 }
 
-QString path(const QString &section, const QString &key) { return section + u'/' + key; }
+QString path(const QString &section, const QString &key)
+{
+    return section + u'/' + key;
+}
 
 } // namespace
 
-void useFile(const QString &iniPath) { g_iniPath = iniPath; }
+void useFile(const QString &iniPath)
+{
+    g_iniPath = iniPath;
+}
 
 QString GetSetting(const QString &section, const QString &key, const QString &defaultValue)
 {
@@ -85,8 +91,8 @@ QString fromReal(double value)
 
 int GetNumber(const QString &section, const QString &key, int defaultValue)
 {
-    const double v = toNumber(GetSetting(section, key, QString::number(defaultValue)),
-                              defaultValue);
+    const double v =
+        toNumber(GetSetting(section, key, QString::number(defaultValue)), defaultValue);
     if (v >= 2147483647.0)
         return 2147483647;
     if (v <= -2147483648.0)
@@ -101,8 +107,7 @@ double GetReal(const QString &section, const QString &key, double defaultValue)
 
 bool GetFlag(const QString &section, const QString &key, bool defaultValue)
 {
-    return toFlag(GetSetting(section, key, defaultValue ? u"True"_qs : u"False"_qs),
-                  defaultValue);
+    return toFlag(GetSetting(section, key, defaultValue ? u"True"_qs : u"False"_qs), defaultValue);
 }
 
 void SaveNumber(const QString &section, const QString &key, qlonglong value)
@@ -120,6 +125,9 @@ void SaveFlag(const QString &section, const QString &key, bool value)
     SaveSetting(section, key, value ? u"True"_qs : u"False"_qs);
 }
 
-void setWriteObserver(WriteObserver observer) { g_observer = std::move(observer); }
+void setWriteObserver(WriteObserver observer)
+{
+    g_observer = std::move(observer);
+}
 
 } // namespace lc::settings

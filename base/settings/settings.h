@@ -37,8 +37,8 @@ LCBASE_EXPORT bool toFlag(const QString &text, bool fallback, bool *ok = nullptr
 LCBASE_EXPORT QString fromReal(double value);
 
 // Sees every write, in order (tests check the order of shut-down writes).
-using WriteObserver = std::function<void(const QString &section, const QString &key,
-                                         const QString &value)>;
+using WriteObserver =
+    std::function<void(const QString &section, const QString &key, const QString &value)>;
 LCBASE_EXPORT void setWriteObserver(WriteObserver observer);
 
 } // namespace lc::settings

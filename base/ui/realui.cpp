@@ -24,30 +24,59 @@ Answer RealUi::messageBox(const QString &text, const QString &title, Buttons but
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     QMessageBox::StandardButtons b;
     switch (buttons) {
-    case Buttons::Ok: b = QMessageBox::Ok; break;
-    case Buttons::OkCancel: b = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case Buttons::YesNo: b = QMessageBox::Yes | QMessageBox::No; break;
-    case Buttons::YesNoCancel: b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
-    case Buttons::RetryCancel: b = QMessageBox::Retry | QMessageBox::Cancel; break;
-    case Buttons::AbortRetryIgnore: b = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore; break;
+    case Buttons::Ok:
+        b = QMessageBox::Ok;
+        break;
+    case Buttons::OkCancel:
+        b = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case Buttons::YesNo:
+        b = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case Buttons::YesNoCancel:
+        b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    case Buttons::RetryCancel:
+        b = QMessageBox::Retry | QMessageBox::Cancel;
+        break;
+    case Buttons::AbortRetryIgnore:
+        b = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        break;
     }
     box.setStandardButtons(b);
     switch (box.exec()) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Retry: return Answer::Retry;
-    case QMessageBox::Abort: return Answer::Abort;
-    case QMessageBox::Ignore: return Answer::Ignore;
-    default: return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Abort:
+        return Answer::Abort;
+    case QMessageBox::Ignore:
+        return Answer::Ignore;
+    default:
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }
 }
 
@@ -104,9 +133,15 @@ bool RealUi::printDialog(QPrinter &printer, QWidget *parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
-int RealUi::showModal(QDialog &dialog) { return dialog.exec(); }
+int RealUi::showModal(QDialog &dialog)
+{
+    return dialog.exec();
+}
 
-void RealUi::processEvents() { QCoreApplication::processEvents(); }
+void RealUi::processEvents()
+{
+    QCoreApplication::processEvents();
+}
 
 void RealUi::setWaitCursor(bool on)
 {

@@ -22,17 +22,20 @@ QStringList ScriptedUi::messages() const
     return out;
 }
 
-Answer ScriptedUi::messageBox(const QString &text, const QString &title, Buttons buttons,
-                              Icon icon)
+Answer ScriptedUi::messageBox(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
     calls << Call{Kind::Message, text, title, buttons, icon, {}};
     if (!answers.isEmpty())
         return answers.dequeue();
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
-    case Buttons::AbortRetryIgnore: return Answer::Abort;
-    default: return Answer::Cancel;
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::AbortRetryIgnore:
+        return Answer::Abort;
+    default:
+        return Answer::Cancel;
     }
 }
 
@@ -69,16 +72,22 @@ bool ScriptedUi::printDialog(QPrinter &, QWidget *)
 
 int ScriptedUi::showModal(QDialog &dialog)
 {
-    calls << Call{Kind::Modal, dialog.windowTitle(), {}, Buttons::Ok, Icon::None,
-                  dialog.objectName()};
+    calls << Call{Kind::Modal, dialog.windowTitle(), {},
+                  Buttons::Ok, Icon::None,           dialog.objectName()};
     if (modalHandlers.isEmpty())
         return QDialog::Rejected;
     return modalHandlers.dequeue()(dialog);
 }
 
-void ScriptedUi::processEvents() { ++processEventsCalls; }
+void ScriptedUi::processEvents()
+{
+    ++processEventsCalls;
+}
 
-void ScriptedUi::setWaitCursor(bool on) { waitCursor = on; }
+void ScriptedUi::setWaitCursor(bool on)
+{
+    waitCursor = on;
+}
 
 bool ScriptedUi::showHelp(const QString &helpFile, int command, const QString &key,
                           QString *errorDescription)

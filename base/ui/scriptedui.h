@@ -27,8 +27,8 @@ public:
 
     QList<Call> calls;
     QQueue<Answer> answers;
-    QQueue<std::optional<QString>> inputs;    // input boxes
-    QQueue<std::optional<QString>> files;     // open and save dialogs
+    QQueue<std::optional<QString>> inputs; // input boxes
+    QQueue<std::optional<QString>> files;  // open and save dialogs
     QQueue<std::optional<QColor>> colors;
     QQueue<bool> printAnswers;
     // Handlers for modal windows, in order: they may drive the dialog and return its result.

@@ -21,7 +21,10 @@ Service &service()
     return *s;
 }
 
-void setService(std::unique_ptr<Service> service) { current() = std::move(service); }
+void setService(std::unique_ptr<Service> service)
+{
+    current() = std::move(service);
+}
 
 Answer msgBox(const QString &text, Buttons buttons, Icon icon, const QString &title)
 {

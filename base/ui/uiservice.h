@@ -60,7 +60,8 @@ LCBASE_EXPORT void setService(std::unique_ptr<Service> service);
 
 // Short forms for the common message boxes.
 LCBASE_EXPORT Answer msgBox(const QString &text, Buttons buttons = Buttons::Ok,
-                            Icon icon = Icon::None, const QString &title = QStringLiteral("Lorecase"));
+                            Icon icon = Icon::None,
+                            const QString &title = QStringLiteral("Lorecase"));
 
 // Converts a '|'-separated filter to the file dialog's form ("MDB Files (*.mdb)").
 LCBASE_EXPORT QString toDialogFilter(const QString &pipeFilter);

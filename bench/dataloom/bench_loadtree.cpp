@@ -54,8 +54,10 @@ void bareStatements(const QString &path)
         while (sqlite3_step(st) == SQLITE_ROW)
             for (int c = 0; c < cols; ++c) {
                 if (sqlite3_column_type(st, c) == SQLITE_TEXT)
-                    sink += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, c)),
-                                              sqlite3_column_bytes(st, c)).size();
+                    sink += QString::fromUtf8(
+                                reinterpret_cast<const char *>(sqlite3_column_text(st, c)),
+                                sqlite3_column_bytes(st, c))
+                                .size();
                 else
                     sink += sqlite3_column_int64(st, c);
             }
@@ -84,7 +86,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.filePath(QStringLiteral("big.mdb"));
+    QString path =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.filePath(QStringLiteral("big.mdb"));
     if (!QFile::exists(path)) {
         std::printf("making a collection of 20,000 games and 200,000 files...\n");
         lc::collection::SyntheticOptions options;

@@ -9,8 +9,8 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QtTest>
 
 using lc::ui::Answer;
@@ -41,15 +41,23 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { lc::twips::setPixelsPerInchForTesting(96); }
-    void cleanup() { gConn = lc::db::Connection(); gDBPath.clear(); gDBName.clear(); }
+    void cleanup()
+    {
+        gConn = lc::db::Connection();
+        gDBPath.clear();
+        gDBName.clear();
+    }
 
     void databaseNames_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "lorecase.mdb" << "lorecase";
-        QTest::newRow("dots") << "my.games.mdb" << "my.games";
-        QTest::newRow("twice") << "a.mdb.mdb" << "a";
+        QTest::newRow("plain") << "lorecase.mdb"
+                               << "lorecase";
+        QTest::newRow("dots") << "my.games.mdb"
+                              << "my.games";
+        QTest::newRow("twice") << "a.mdb.mdb"
+                               << "a";
     }
     void databaseNames()
     {
@@ -235,14 +243,22 @@ private Q_SLOTS:
             seen << a->text();
         QCOMPARE(seen, tops);
         const QList<QPair<const char *, const char *>> items = {
-            {"mnuFileConnect", "&Open Lorecase"}, {"mnuFilePrint", "&Print"},
-            {"mnuFileExit", "E&xit"}, {"mnuMaintPlatforms", "&Platforms"},
-            {"mnuSearchLorecase", "&Find..."}, {"mnuViewTop", "&Title"},
-            {"mnuViewLeft", "Book T&ree"}, {"mnuViewBottom", "&Details"},
-            {"mnuViewQuickClip", "&Quick Clip Viewer"}, {"mnuToolsOptions", "&Options..."},
-            {"mnuHelpContents", "&Contents"}, {"mnuHelpSearch", "&Search For Help On..."},
-            {"mnuTips", "Tip Of The &Day"}, {"mnuHelpUpdate", "Check For &Updates..."},
-            {"mnuLCSupport", "&Online Support"}, {"mnuHelpAbout", "&About Lorecase..."}};
+            {"mnuFileConnect", "&Open Lorecase"},
+            {"mnuFilePrint", "&Print"},
+            {"mnuFileExit", "E&xit"},
+            {"mnuMaintPlatforms", "&Platforms"},
+            {"mnuSearchLorecase", "&Find..."},
+            {"mnuViewTop", "&Title"},
+            {"mnuViewLeft", "Book T&ree"},
+            {"mnuViewBottom", "&Details"},
+            {"mnuViewQuickClip", "&Quick Clip Viewer"},
+            {"mnuToolsOptions", "&Options..."},
+            {"mnuHelpContents", "&Contents"},
+            {"mnuHelpSearch", "&Search For Help On..."},
+            {"mnuTips", "Tip Of The &Day"},
+            {"mnuHelpUpdate", "Check For &Updates..."},
+            {"mnuLCSupport", "&Online Support"},
+            {"mnuHelpAbout", "&About Lorecase..."}};
         for (const auto &[name, caption] : items) {
             auto *a = form.findChild<QAction *>(QString::fromLatin1(name));
             QVERIFY2(a, name);
@@ -385,9 +401,10 @@ private Q_SLOTS:
         home.write(QStringLiteral("~clp.tmp"), "x"); // one byte: not a clip
         QStringList writes;
         Started s;
-        lc::settings::setWriteObserver([&](const QString &sec, const QString &key, const QString &v) {
-            writes << sec + u'/' + key + u'=' + v;
-        });
+        lc::settings::setWriteObserver(
+            [&](const QString &sec, const QString &key, const QString &v) {
+                writes << sec + u'/' + key + u'=' + v;
+            });
         s.form.mnuViewLeft->trigger();
         QVERIFY(s.form.close());
         QVERIFY(home.ui().messages().isEmpty());

@@ -31,8 +31,9 @@ private Q_SLOTS:
         bold.setFontWeight(QFont::Bold);
         c.insertText(QStringLiteral("Chapter One Walkthrough"), bold);
         for (int i = 1; i <= 120; ++i)
-            c.insertText(QStringLiteral("\nStep %1: open the north gate and take the lantern.").arg(i),
-                         QTextCharFormat());
+            c.insertText(
+                QStringLiteral("\nStep %1: open the north gate and take the lantern.").arg(i),
+                QTextCharFormat());
 
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);

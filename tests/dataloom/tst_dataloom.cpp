@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-
 using lc::controls::KeyedTree;
 using lc::ui::ScriptedUi;
 
@@ -104,21 +103,23 @@ private Q_SLOTS:
         QFETCH(QStringList, top);
         TestHome home;
         home.sql(QStringLiteral("UPDATE platform SET in_use = 0 WHERE auto_id NOT IN (%1)")
-                                .arg(inUse.isEmpty() ? QStringLiteral("0") : inUse));
+                     .arg(inUse.isEmpty() ? QStringLiteral("0") : inUse));
         home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'Moss'), "
-                            "(9, 1, 'Hidden')");
+                 "(9, 1, 'Hidden')");
         Loaded l(home);
         QCOMPARE(l.finished, 1);
         QCOMPARE(childKeys(l.tree, QStringLiteral("ROOT")), top);
         if (inUse == u"5") {
-            QCOMPARE(l.tree.image(l.tree.indexOf(QStringLiteral("P_5"))), QStringLiteral("Nintendo"));
+            QCOMPARE(l.tree.image(l.tree.indexOf(QStringLiteral("P_5"))),
+                     QStringLiteral("Nintendo"));
             QVERIFY(l.tree.selectedImage(l.tree.indexOf(QStringLiteral("P_5"))).isEmpty());
             QCOMPARE(l.text(QStringLiteral("P_5")), QStringLiteral("Nintendo 64 (1)"));
             QCOMPARE(childKeys(l.tree, QStringLiteral("G_2|P_5")), QStringList{"N_1|G_2|P_5"});
             QCOMPARE(l.tree.indexOf(QStringLiteral("N_2|G_1|P_9")), -1); // platform not in use
         }
         if (inUse == u"15,16")
-            QCOMPARE(l.tree.image(l.tree.indexOf(QStringLiteral("P_15"))), QStringLiteral("console"));
+            QCOMPARE(l.tree.image(l.tree.indexOf(QStringLiteral("P_15"))),
+                     QStringLiteral("console"));
         QVERIFY(home.ui().calls.isEmpty());
     }
 
@@ -158,9 +159,9 @@ private Q_SLOTS:
     {
         TestHome home;
         home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (1, 9, 'Odd'), "
-                            "(1, 0, 'Zero'), (1, 3, 'Fine'); "
-                            "INSERT INTO platform (auto_id, cat, brand, name, in_use) "
-                            "VALUES (300, 0, 'Sony', 'Cabinet', 1)");
+                 "(1, 0, 'Zero'), (1, 3, 'Fine'); "
+                 "INSERT INTO platform (auto_id, cat, brand, name, in_use) "
+                 "VALUES (300, 0, 'Sony', 'Cabinet', 1)");
         Loaded l(home);
         QCOMPARE(l.finished, 1);
         QVERIFY(l.tree.indexOf(QStringLiteral("N_3|G_3|P_1")) >= 0);
@@ -178,9 +179,9 @@ private Q_SLOTS:
     {
         TestHome home;
         home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (2, 1, 'Huge');"
-                            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
-                            "INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) "
-                            "SELECT 1, 1, '', 'f', '' FROM n");
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
+                 "INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) "
+                 "SELECT 1, 1, '', 'f', '' FROM n");
         Loaded l(home);
         QCOMPARE(l.text(QStringLiteral("N_1|G_1|P_2")), QStringLiteral("Huge (40000)"));
         QVERIFY(home.ui().calls.isEmpty());
@@ -195,10 +196,11 @@ private Q_SLOTS:
         const auto boxes = home.ui().callsOf(ScriptedUi::Kind::Message);
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].title, QStringLiteral("Dataloom Error"));
-        QVERIFY(boxes[0].text.startsWith(
-            QStringLiteral("There has been a LoadTree error in module clsTreeLoader.\r\n\r\nError Number: ")));
-        QVERIFY(home.read(QStringLiteral("error.log"))
-                    .startsWith("  Module = Dataloom.dll clsTreeLoader\r\n  Source = LoadTree\r\n"));
+        QVERIFY(boxes[0].text.startsWith(QStringLiteral(
+            "There has been a LoadTree error in module clsTreeLoader.\r\n\r\nError Number: ")));
+        QVERIFY(
+            home.read(QStringLiteral("error.log"))
+                .startsWith("  Module = Dataloom.dll clsTreeLoader\r\n  Source = LoadTree\r\n"));
 
         KeyedTree tree;
         clsTreeLoader noConnection;
@@ -223,7 +225,8 @@ private Q_SLOTS:
         QFile f(fallback);
         QVERIFY(f.open(QIODevice::ReadOnly));
         f.seek(before);
-        QVERIFY(f.readAll().startsWith("  Module = Dataloom.dll clsFile\r\n  Source = SelectRecord\r\n"));
+        QVERIFY(f.readAll().startsWith(
+            "  Module = Dataloom.dll clsFile\r\n  Source = SelectRecord\r\n"));
         f.close();
         if (!existed)
             QFile::remove(fallback);
@@ -233,8 +236,8 @@ private Q_SLOTS:
     {
         TestHome home;
         home.sql("INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) VALUES "
-                            "(1, 3, 'https://example.org/r', 'A review', '{\\rtf1 x}'), "
-                            "(1, 2, 'notes', NULL, 'plain')");
+                 "(1, 3, 'https://example.org/r', 'A review', '{\\rtf1 x}'), "
+                 "(1, 2, 'notes', NULL, 'plain')");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsFile f;
@@ -260,7 +263,8 @@ private Q_SLOTS:
     void countersSeeTheTableAsLoaded()
     {
         TestHome home;
-        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'a'), (5, 2, 'b'), (5, 3, 'c')");
+        home.sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 2, 'a'), (5, 2, 'b'), "
+                 "(5, 3, 'c')");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsGameCounter games;
@@ -360,7 +364,8 @@ private Q_SLOTS:
     void rowsWithoutACheckBoxAreKept()
     {
         TestHome home;
-        home.sql("INSERT INTO platform (auto_id, cat, brand, name, in_use) VALUES (20, 0, 'PC', 'Handheld PC', 1)");
+        home.sql("INSERT INTO platform (auto_id, cat, brand, name, in_use) VALUES (20, 0, 'PC', "
+                 "'Handheld PC', 1)");
         lc::db::Connection conn;
         QVERIFY(conn.open(home.dbPath()));
         clsPformSel sel;
@@ -385,8 +390,10 @@ private Q_SLOTS:
         QVERIFY(!sel.CheckChange(QStringLiteral(",1")));
         const QStringList msgs = home.ui().messages();
         QCOMPARE(msgs.size(), 2);
-        QVERIFY(msgs[0].startsWith(QStringLiteral("There has been a Check error in module clsPformSel.")));
-        QVERIFY(msgs[1].startsWith(QStringLiteral("There has been a CheckChange error in module clsPformSel.")));
+        QVERIFY(msgs[0].startsWith(
+            QStringLiteral("There has been a Check error in module clsPformSel.")));
+        QVERIFY(msgs[1].startsWith(
+            QStringLiteral("There has been a CheckChange error in module clsPformSel.")));
     }
 
     void platformWindowCaptions()
@@ -403,7 +410,8 @@ private Q_SLOTS:
         for (auto *l : w.findChildren<QLabel *>())
             labels << l->text();
         QVERIFY(labels.contains(QStringLiteral(" Platforms")));
-        QVERIFY(labels.contains(QStringLiteral("(Data will be re-loaded after changing your settings)")));
+        QVERIFY(labels.contains(
+            QStringLiteral("(Data will be re-loaded after changing your settings)")));
     }
 };
 

@@ -160,7 +160,8 @@ private Q_SLOTS:
     {
         TestHome home(TestHome::Db::None);
         RichTextBox box;
-        box.setTextRTF(QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Go {\\b north}\\par Then north again\\par}"));
+        box.setTextRTF(QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Go {\\b "
+                                      "north}\\par Then north again\\par}"));
         clsFind f;
         f.setObjRichTextBox(FindTarget::of(&box));
         f.FindText(QStringLiteral("north"), 0, 0);

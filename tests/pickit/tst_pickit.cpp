@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-
 using lc::ui::ScriptedUi;
 
 namespace {
@@ -22,9 +21,8 @@ struct Outcome {
 };
 
 // Runs Show with a handler that plays the user's part inside the modal window.
-Outcome run(TestHome &home, lc::db::Connection &conn, quint8 p, quint8 g, qint32 game,
-            bool isGame, const std::function<void(frmSelect &)> &user,
-            clsSelector *keep = nullptr)
+Outcome run(TestHome &home, lc::db::Connection &conn, quint8 p, quint8 g, qint32 game, bool isGame,
+            const std::function<void(frmSelect &)> &user, clsSelector *keep = nullptr)
 {
     Outcome out;
     clsSelector local;
@@ -59,9 +57,9 @@ private Q_SLOTS:
     {
         m_home = std::make_unique<TestHome>();
         m_home->sql("UPDATE platform SET in_use = 0 WHERE auto_id < 5;"
-                               "INSERT INTO game (platform_id, genre_id, name) VALUES "
-                               "(5, 1, 'Sky Lanterns'), (5, 1, 'Tin Soldiers'), (5, 8, 'Iron Keep'),"
-                               "(6, 2, 'Pocket Quest')");
+                    "INSERT INTO game (platform_id, genre_id, name) VALUES "
+                    "(5, 1, 'Sky Lanterns'), (5, 1, 'Tin Soldiers'), (5, 8, 'Iron Keep'),"
+                    "(6, 2, 'Pocket Quest')");
         QVERIFY(m_conn.open(m_home->dbPath()));
     }
     void cleanup()
@@ -97,7 +95,9 @@ private Q_SLOTS:
     {
         clsSelector sel;
         QString game;
-        run(*m_home, m_conn, 5, 8, 3, false, [&](frmSelect &f) { game = f.cboGame->currentText(); }, &sel);
+        run(
+            *m_home, m_conn, 5, 8, 3, false, [&](frmSelect &f) { game = f.cboGame->currentText(); },
+            &sel);
         QCOMPARE(game, QStringLiteral("Iron Keep"));
         QCOMPARE(sel.Platform_ID, quint8(5));
         QCOMPARE(sel.Genre_ID, quint8(8));
@@ -114,11 +114,14 @@ private Q_SLOTS:
     void choosingReportsIds()
     {
         clsSelector sel;
-        const Outcome o = run(*m_home, m_conn, 0, 0, 0, false, [](frmSelect &f) {
-            f.cboGenre->setCurrentIndex(7);
-            f.cboGame->setCurrentIndex(0);
-            f.cmdOK->click();
-        }, &sel);
+        const Outcome o = run(
+            *m_home, m_conn, 0, 0, 0, false,
+            [](frmSelect &f) {
+                f.cboGenre->setCurrentIndex(7);
+                f.cboGame->setCurrentIndex(0);
+                f.cmdOK->click();
+            },
+            &sel);
         QCOMPARE(o.events, QStringList{"CompleteSelect"});
         QCOMPARE(o.platform, quint8(5)); // the first entry's id, not its position
         QCOMPARE(o.genre, quint8(8));
@@ -167,21 +170,27 @@ private Q_SLOTS:
     {
         const QString typed = QStringLiteral("Dragon's \"Lair\"; DROP TABLE game; --");
         clsSelector sel;
-        const Outcome o = run(*m_home, m_conn, 6, 0, 0, false, [&](frmSelect &f) {
-            f.cboGenre->setCurrentIndex(4);
-            f.cboGame->setEditText(QStringLiteral("  ") + typed + QStringLiteral(" "));
-            f.cmdOK->click();
-        }, &sel);
+        const Outcome o = run(
+            *m_home, m_conn, 6, 0, 0, false,
+            [&](frmSelect &f) {
+                f.cboGenre->setCurrentIndex(4);
+                f.cboGame->setEditText(QStringLiteral("  ") + typed + QStringLiteral(" "));
+                f.cmdOK->click();
+            },
+            &sel);
         QCOMPARE(o.events.size(), 2);
         QCOMPARE(o.events[0], QStringLiteral("AddGameNode %1 G_5|P_6 N_5|G_5|P_6").arg(typed));
         QCOMPARE(o.events[1], QStringLiteral("CompleteSelect"));
         QCOMPARE(o.game, 5);
         QCOMPARE(m_home->ui().messages(),
                  QStringList{QStringLiteral("The game \"%1\" has been added.").arg(typed)});
-        QCOMPARE(m_home->ui().callsOf(ScriptedUi::Kind::Message)[0].icon, lc::ui::Icon::Information);
+        QCOMPARE(m_home->ui().callsOf(ScriptedUi::Kind::Message)[0].icon,
+                 lc::ui::Icon::Information);
         lc::db::Recordset rs;
-        QVERIFY(rs.open(QStringLiteral("SELECT auto_id, platform_id, genre_id, name FROM game WHERE auto_id = 5"),
-                        m_conn));
+        QVERIFY(
+            rs.open(QStringLiteral(
+                        "SELECT auto_id, platform_id, genre_id, name FROM game WHERE auto_id = 5"),
+                    m_conn));
         QCOMPARE(rs.recordCount(), 1);
         QCOMPARE(rs.field(QStringLiteral("name")).toString(), typed);
         QCOMPARE(rs.field(QStringLiteral("platform_id")).toInt(), 6);
@@ -201,7 +210,8 @@ private Q_SLOTS:
 
     void cancelReportsNothingChosen()
     {
-        const Outcome o = run(*m_home, m_conn, 5, 1, 1, false, [](frmSelect &f) { f.cmdCancel->click(); });
+        const Outcome o =
+            run(*m_home, m_conn, 5, 1, 1, false, [](frmSelect &f) { f.cmdCancel->click(); });
         QCOMPARE(o.events, QStringList{"CompleteSelect"});
         QCOMPARE(o.platform, quint8(0));
         QCOMPARE(o.genre, quint8(0));

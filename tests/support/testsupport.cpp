@@ -41,7 +41,10 @@ TestHome::~TestHome()
         qputenv("LORECASE_HOME", m_oldHome);
 }
 
-QString TestHome::dir() const { return QDir(m_tmp.path()).absolutePath() + u'/'; }
+QString TestHome::dir() const
+{
+    return QDir(m_tmp.path()).absolutePath() + u'/';
+}
 
 QByteArray TestHome::read(const QString &name) const
 {

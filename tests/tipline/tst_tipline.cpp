@@ -15,8 +15,9 @@ private Q_SLOTS:
     {
         TestHome home(TestHome::Db::None);
         home.write("tips.txt", "  first tip  \r\n\r\n   \nsecond\tone\n\xE9t\xE9 in Latin\nlast");
-        QCOMPARE(clsTips::ReadTips(home.file("tips.txt")),
-                 QStringList({"first tip", "second\tone", QString::fromUtf8("été in Latin"), "last"}));
+        QCOMPARE(
+            clsTips::ReadTips(home.file("tips.txt")),
+            QStringList({"first tip", "second\tone", QString::fromUtf8("été in Latin"), "last"}));
         home.write("blank.txt", "\r\n   \r\n\t\n");
         QVERIFY(clsTips::ReadTips(home.file("blank.txt")).isEmpty());
     }
@@ -127,13 +128,15 @@ private Q_SLOTS:
         QCOMPARE(w.cmdNextTip->text(), QStringLiteral("&Next Tip"));
         QCOMPARE(w.cmdNextTip->toolTip(), QStringLiteral("Show next tip."));
         QCOMPARE(w.chkLoadTipsAtStartup->text(), QStringLiteral("&Show Tips At Startup"));
-        QCOMPARE(w.chkLoadTipsAtStartup->toolTip(), QStringLiteral("Check to show tips at startup."));
+        QCOMPARE(w.chkLoadTipsAtStartup->toolTip(),
+                 QStringLiteral("Check to show tips at startup."));
         QCOMPARE(w.cmdOK->text(), QStringLiteral("&OK"));
     }
 
     void deliveredTipFile()
     {
-        const QString delivered = qEnvironmentVariable("LORECASE_TOOLS") + QStringLiteral("/tips.txt");
+        const QString delivered =
+            qEnvironmentVariable("LORECASE_TOOLS") + QStringLiteral("/tips.txt");
         if (!QFile::exists(delivered))
             QSKIP("the program folder has no tips.txt");
         QVERIFY(clsTips::ReadTips(delivered).size() >= 20);

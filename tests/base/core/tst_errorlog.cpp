@@ -26,9 +26,8 @@ private Q_SLOTS:
     void mainEntryLayout()
     {
         QLocale::setDefault(QLocale::c());
-        const QByteArray e =
-            mainEntry(QStringLiteral("ctlTree"), QStringLiteral("Load Tree"), 3021,
-                      QStringLiteral("No current record."), when);
+        const QByteArray e = mainEntry(QStringLiteral("ctlTree"), QStringLiteral("Load Tree"), 3021,
+                                       QStringLiteral("No current record."), when);
         const QList<QByteArray> lines = e.split('\n');
         QCOMPARE(lines.size(), 9); // eight lines and the empty rest after the last CR LF
         QVERIFY(e.endsWith("\r\n"));
@@ -36,8 +35,9 @@ private Q_SLOTS:
         QCOMPARE(lines[1], QByteArray("  Source = Load Tree\r"));
         QCOMPARE(lines[2], QByteArray("  Number = 3021\r"));
         QCOMPARE(lines[3], QByteArray("    Desc = No current record.\r"));
-        QCOMPARE(lines[4], ("    Date = " + QLocale().toString(when.date(), QLocale::ShortFormat))
-                                   .toUtf8() + '\r');
+        QCOMPARE(lines[4],
+                 ("    Date = " + QLocale().toString(when.date(), QLocale::ShortFormat)).toUtf8() +
+                     '\r');
         QVERIFY(lines[5].startsWith("    Time = ") && lines[5].contains("15:06:07"));
         QCOMPARE(lines[6], QByteArray(28, '.') + '\r');
         QCOMPARE(lines[7], QByteArray(" \r"));
@@ -45,8 +45,9 @@ private Q_SLOTS:
 
     void componentEntryNamesTheComponentAndClass()
     {
-        const QByteArray e = componentEntry(QStringLiteral("clsTreeLoader"),
-                                            QStringLiteral("LoadTree"), 7, QStringLiteral("x"), when);
+        const QByteArray e =
+            componentEntry(QStringLiteral("clsTreeLoader"), QStringLiteral("LoadTree"), 7,
+                           QStringLiteral("x"), when);
         QVERIFY(e.startsWith("  Module = Dataloom.dll clsTreeLoader\r\n  Source = LoadTree\r\n"));
         QCOMPARE(e.count("\r\n"), 8);
         QCOMPARE(e.count('\n'), 8); // no bare line feeds

@@ -15,7 +15,7 @@ private Q_SLOTS:
         QCOMPARE(t.add("ROOT", "Sony", "Sony", "Sony", {}), 1);
         QCOMPARE(t.add("Sony", "P_15", "Playstation (2)", "console", "console_hot"), 2);
         QCOMPARE(t.add("ROOT", "P_18", "PC (0)", "PC", {}), 3);
-        QCOMPARE(t.add("ROOT", "P_18", "again", "PC", {}), -1);  // keys are unique
+        QCOMPARE(t.add("ROOT", "P_18", "again", "PC", {}), -1); // keys are unique
         QCOMPARE(t.add("nowhere", "P_1", "x", "PC", {}), -1);   // parent must exist
         QCOMPARE(t.add("ROOT", {}, "x", "PC", {}), -1);         // a key is required
         QCOMPARE(t.count(), 4);
