@@ -10,7 +10,8 @@ target_compile_definitions(lorecase_common INTERFACE
   LORECASE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
   LORECASE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
   LORECASE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
-target_compile_options(lorecase_common INTERFACE -Wall -Wextra -Wno-unused-parameter)
+target_compile_options(lorecase_common INTERFACE -Wall -Wextra -Wno-unused-parameter -Wshadow
+  -Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor -Wpedantic)
 option(LORECASE_WERROR "Treat warnings as errors" OFF)
 if(LORECASE_WERROR)
   target_compile_options(lorecase_common INTERFACE -Werror)

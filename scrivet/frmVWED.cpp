@@ -2,6 +2,7 @@
 
 #include "clsFind.h"
 #include "fixedlists.h"
+#include "menuitems.h"
 #include "modPictures.h"
 #include "richtextbox.h"
 #include "rtf.h"
@@ -158,9 +159,9 @@ void frmVWED::buildTools()
         t->layout()->setSpacing(0);
         return t;
     };
-    const auto tool = [this](QToolBar *bar, const char *key, bool checkable) {
+    const auto tool = [this](QToolBar *target, const char *key, bool checkable) {
         const QString k = QString::fromLatin1(key);
-        QAction *a = bar->addAction(scrivet::toolIcon(k), k);
+        QAction *a = target->addAction(scrivet::toolIcon(k), k);
         a->setObjectName(k);
         a->setToolTip(k);
         a->setCheckable(checkable);
@@ -238,29 +239,22 @@ void frmVWED::buildTools()
 
 void frmVWED::buildMenus()
 {
-    const auto item = [this](QMenu *menu, const char *caption, const char *name) {
-        QAction *a = menu->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
-    };
-    mnuFileE = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileE->setObjectName(QStringLiteral("mnuFileE"));
-    mnuFileESave = item(mnuFileE, "&Save", "mnuFileESave");
-    mnuInsertPicture = item(mnuFileE, "&Insert Picture...", "mnuInsertPicture");
-    mnuFileEPrint = item(mnuFileE, "&Print", "mnuFileEPrint");
+    using lc::controls::addMenuItem;
+    mnuFileE = lc::controls::addMenu(menuBar(), "&File", "mnuFileE");
+    mnuFileESave = addMenuItem(mnuFileE, "&Save", "mnuFileESave");
+    mnuInsertPicture = addMenuItem(mnuFileE, "&Insert Picture...", "mnuInsertPicture");
+    mnuFileEPrint = addMenuItem(mnuFileE, "&Print", "mnuFileEPrint");
     mnuFileE->addSeparator();
-    mnuClose = item(mnuFileE, "&Close", "mnuClose");
+    mnuClose = addMenuItem(mnuFileE, "&Close", "mnuClose");
 
-    mnuFileV = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileV->setObjectName(QStringLiteral("mnuFileV"));
-    mnuFileVEdit = item(mnuFileV, "&Edit", "mnuFileVEdit");
-    mnuFileVPrint = item(mnuFileV, "&Print", "mnuFileVPrint");
+    mnuFileV = lc::controls::addMenu(menuBar(), "&File", "mnuFileV");
+    mnuFileVEdit = addMenuItem(mnuFileV, "&Edit", "mnuFileVEdit");
+    mnuFileVPrint = addMenuItem(mnuFileV, "&Print", "mnuFileVPrint");
     mnuFileV->addSeparator();
-    mnuFileVClose = item(mnuFileV, "&Close", "mnuFileVClose");
+    mnuFileVClose = addMenuItem(mnuFileV, "&Close", "mnuFileVClose");
 
-    mnuSearch = menuBar()->addMenu(QStringLiteral("&Search"));
-    mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
-    mnuSearchFind = item(mnuSearch, "&Find On This Page...", "mnuSearchFind");
+    mnuSearch = lc::controls::addMenu(menuBar(), "&Search", "mnuSearch");
+    mnuSearchFind = addMenuItem(mnuSearch, "&Find On This Page...", "mnuSearchFind");
 
     connect(mnuFileESave, &QAction::triggered, this, &frmVWED::Save);
     connect(mnuInsertPicture, &QAction::triggered, this, &frmVWED::InsertPicture);

@@ -3,6 +3,7 @@
 #include "SplitterBar.h"
 #include "clsTips.h"
 #include "errorlog.h"
+#include "menuitems.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "programfolder.h"
@@ -115,55 +116,43 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
 frmMain::~frmMain() = default;
 
-QAction *frmMain::addItem(QMenu *menu, const char *caption, const char *name)
-{
-    QAction *a = menu->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
 void frmMain::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileConnect = addItem(file, "&Open Lorecase", "mnuFileConnect");
-    mnuFilePrint = addItem(file, "&Print", "mnuFilePrint");
+    QMenu *file = lc::controls::addMenu(menuBar(), "&File", "mnuFile");
+    mnuFileConnect = lc::controls::addMenuItem(file, "&Open Lorecase", "mnuFileConnect");
+    mnuFilePrint = lc::controls::addMenuItem(file, "&Print", "mnuFilePrint");
     file->addSeparator();
-    mnuFileExit = addItem(file, "E&xit", "mnuFileExit");
+    mnuFileExit = lc::controls::addMenuItem(file, "E&xit", "mnuFileExit");
 
-    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    mnuMaintPlatforms = addItem(edit, "&Platforms", "mnuMaintPlatforms");
+    QMenu *edit = lc::controls::addMenu(menuBar(), "&Edit", "mnuEdit");
+    mnuMaintPlatforms = lc::controls::addMenuItem(edit, "&Platforms", "mnuMaintPlatforms");
     edit->addSeparator();
-    mnuSearchLorecase = addItem(edit, "&Find...", "mnuSearchLorecase");
+    mnuSearchLorecase = lc::controls::addMenuItem(edit, "&Find...", "mnuSearchLorecase");
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    mnuViewTop = addItem(view, "&Title", "mnuViewTop");
-    mnuViewLeft = addItem(view, "Book T&ree", "mnuViewLeft");
-    mnuViewBottom = addItem(view, "&Details", "mnuViewBottom");
+    QMenu *view = lc::controls::addMenu(menuBar(), "&View", "mnuView");
+    mnuViewTop = lc::controls::addMenuItem(view, "&Title", "mnuViewTop");
+    mnuViewLeft = lc::controls::addMenuItem(view, "Book T&ree", "mnuViewLeft");
+    mnuViewBottom = lc::controls::addMenuItem(view, "&Details", "mnuViewBottom");
     for (QAction *a : {mnuViewTop, mnuViewLeft, mnuViewBottom}) {
         a->setCheckable(true);
         a->setChecked(true);
     }
 
-    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->setObjectName(QStringLiteral("mnuTools"));
-    mnuViewQuickClip = addItem(tools, "&Quick Clip Viewer", "mnuViewQuickClip");
+    QMenu *tools = lc::controls::addMenu(menuBar(), "&Tools", "mnuTools");
+    mnuViewQuickClip = lc::controls::addMenuItem(tools, "&Quick Clip Viewer", "mnuViewQuickClip");
     tools->addSeparator();
-    mnuToolsOptions = addItem(tools, "&Options...", "mnuToolsOptions");
+    mnuToolsOptions = lc::controls::addMenuItem(tools, "&Options...", "mnuToolsOptions");
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpContents = addItem(help, "&Contents", "mnuHelpContents");
-    mnuHelpSearch = addItem(help, "&Search For Help On...", "mnuHelpSearch");
+    QMenu *help = lc::controls::addMenu(menuBar(), "&Help", "mnuHelp");
+    mnuHelpContents = lc::controls::addMenuItem(help, "&Contents", "mnuHelpContents");
+    mnuHelpSearch = lc::controls::addMenuItem(help, "&Search For Help On...", "mnuHelpSearch");
     help->addSeparator();
-    mnuTips = addItem(help, "Tip Of The &Day", "mnuTips");
+    mnuTips = lc::controls::addMenuItem(help, "Tip Of The &Day", "mnuTips");
     help->addSeparator();
-    mnuHelpUpdate = addItem(help, "Check For &Updates...", "mnuHelpUpdate");
-    mnuLCSupport = addItem(help, "&Online Support", "mnuLCSupport");
+    mnuHelpUpdate = lc::controls::addMenuItem(help, "Check For &Updates...", "mnuHelpUpdate");
+    mnuLCSupport = lc::controls::addMenuItem(help, "&Online Support", "mnuLCSupport");
     help->addSeparator();
-    mnuHelpAbout = addItem(help, "&About Lorecase...", "mnuHelpAbout");
+    mnuHelpAbout = lc::controls::addMenuItem(help, "&About Lorecase...", "mnuHelpAbout");
 
     // Commands whose windows are not part of the program yet stay visible but disabled.
     for (QAction *a : {mnuFilePrint, mnuMaintPlatforms, mnuSearchLorecase, mnuViewQuickClip,

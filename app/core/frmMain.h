@@ -85,7 +85,6 @@ private:
     enum class Drag { None, Vertical, Horizontal };
     void buildMenus();
     void placePane(QWidget *w, Pane which, int left, int top, int width, int height);
-    QAction *addItem(QMenu *menu, const char *caption, const char *name);
 
     QWidget *m_client = nullptr;
     QWidget *picToolBar = nullptr;

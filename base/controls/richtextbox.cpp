@@ -384,11 +384,11 @@ bool RichTextBox::insertPicture(const QString &fileName)
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     const QByteArray bytes = rtf::toBytes(SelRTF());
-    data->setData(kRtfMime, bytes);
-    data->setData(kRtfMimeAlt, bytes);
-    return data;
+    mime->setData(kRtfMime, bytes);
+    mime->setData(kRtfMimeAlt, bytes);
+    return mime;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const

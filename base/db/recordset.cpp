@@ -593,8 +593,8 @@ int Recordset::Impl::findRowidField(sqlite3 *handle) const
     int keys = 0;
     QString key;
     QString keyType;
-    QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(table);
-    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+    QString pragma = QStringLiteral("PRAGMA table_info(%1)").arg(table);
+    if (sqlite3_prepare_v2(handle, pragma.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
         while (sqlite3_step(st) == SQLITE_ROW) {
             if (sqlite3_column_int(st, 5) > 0) {
                 ++keys;
@@ -609,8 +609,8 @@ int Recordset::Impl::findRowidField(sqlite3 *handle) const
         return -1;
 
     bool keyIndex = false;
-    sql = QStringLiteral("PRAGMA index_list(%1)").arg(table);
-    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+    pragma = QStringLiteral("PRAGMA index_list(%1)").arg(table);
+    if (sqlite3_prepare_v2(handle, pragma.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
         while (!keyIndex && sqlite3_step(st) == SQLITE_ROW)
             keyIndex =
                 qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st, 3)), "pk") == 0;
@@ -727,12 +727,12 @@ bool Recordset::Impl::indexParts(const Expr &expr, std::array<Part, kMaxIndexCol
 
 bool Recordset::Impl::rowKey(Index &ix, int r, bool intern, Key *key)
 {
-    const Cell *cells = row(r);
-    if (cells[idCol].type == Cell::Gone)
+    const Cell *rowCells = row(r);
+    if (rowCells[idCol].type == Cell::Gone)
         return false;
     *key = Key();
     for (size_t p = 0; p < ix.columns.size(); ++p) {
-        const Cell &c = cells[ix.columns[p]];
+        const Cell &c = rowCells[ix.columns[p]];
         if (c.type == Cell::Null)
             return false;
         if (ix.truth[p]) {
