@@ -94,14 +94,28 @@ QCheckBox *frmPlatform::chkPlatform(int index) const
 
 void frmPlatform::cmdOK_Click()
 {
-    hide();
-    lc::ui::service().processEvents();
-    Q_EMIT UnloadPlatforms(false);
+    unload(false);
 }
 
 void frmPlatform::cmdCancel_Click()
 {
+    unload(true);
+}
+
+void frmPlatform::reject()
+{
+    // A window already hidden by OK or Cancel has reported its end: closing it is no second one.
+    if (!isVisible()) {
+        QDialog::reject();
+        return;
+    }
+    setResult(Rejected);
+    unload(true);
+}
+
+void frmPlatform::unload(bool cancel)
+{
     hide();
     lc::ui::service().processEvents();
-    Q_EMIT UnloadPlatforms(true);
+    Q_EMIT UnloadPlatforms(cancel);
 }

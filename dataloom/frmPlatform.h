@@ -21,10 +21,14 @@ public:
 
     void cmdOK_Click();
     void cmdCancel_Click();
+    // Esc and the close box end the window as Cancel does.
+    void reject() override;
 
 Q_SIGNALS:
     void UnloadPlatforms(bool cancel);
 
 private:
+    void unload(bool cancel);
+
     QCheckBox *m_boxes[kPlatforms + 1] = {};
 };

@@ -361,6 +361,43 @@ private Q_SLOTS:
         QVERIFY(home.ui().messages().isEmpty());
     }
 
+    void platformWindowClosedOtherwise_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("close box") << false;
+    }
+
+    // However the window goes, its creator hears of it once and may release the object.
+    void platformWindowClosedOtherwise()
+    {
+        QFETCH(bool, escape);
+        TestHome home;
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        clsPformSel sel;
+        sel.M_ADO_CONNECTION = &conn;
+        sel.ErrLogFile = home.file(QStringLiteral("error.log"));
+        QSignalSpy unloads(&sel, &clsPformSel::UnloadPlatforms);
+        QSignalSpy resets(&sel, &clsPformSel::ResetLorecase);
+        home.ui().modalHandlers.enqueue([escape](QDialog &d) {
+            auto &w = static_cast<frmPlatform &>(d);
+            w.show();
+            w.chkPlatform(2)->setChecked(false);
+            if (escape)
+                QTest::keyClick(&w, Qt::Key_Escape);
+            else
+                w.close();
+            w.close();
+            return 0;
+        });
+        sel.SelectPlatforms();
+        QCOMPARE(unloads.count(), 1);
+        QCOMPARE(resets.count(), 0);
+        QVERIFY(!sel.window()->isVisible());
+        QCOMPARE(sel.Check(), QStringLiteral(",1").repeated(19));
+    }
+
     void rowsWithoutACheckBoxAreKept()
     {
         TestHome home;
