@@ -32,6 +32,8 @@ frmFind::frmFind(QWidget *parent) : QDialog(parent)
     cboFind->setInsertPolicy(QComboBox::NoInsert);
     cboFind->setMinimumWidth(240);
     Label1->setBuddy(cboFind);
+    // Typed keys reach the combo box first and only then its line edit.
+    cboFind->installEventFilter(this);
     cboFind->lineEdit()->installEventFilter(this);
 
     auto *Frame1 = new QGroupBox(this);
@@ -99,9 +101,9 @@ void frmFind::cmdFind_Click()
 
 bool frmFind::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboFind->lineEdit()) {
-        if (event->type() == QEvent::FocusIn)
-            QTimer::singleShot(0, cboFind->lineEdit(), &QLineEdit::selectAll);
+    if (watched == cboFind->lineEdit() && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, cboFind->lineEdit(), &QLineEdit::selectAll);
+    if (watched == cboFind || watched == cboFind->lineEdit()) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -154,6 +154,15 @@ private Q_SLOTS:
         QTest::keyClick(w.cboFind->lineEdit(), Qt::Key_Return);
         QCOMPARE(asked, 1);
         QCOMPARE(text, QStringLiteral("key"));
+
+        // As a user types: the keys go to the combo box.
+        w.cboFind->setEditText(QString());
+        QTest::keyClicks(w.cboFind, QStringLiteral("door"));
+        QTest::keyClick(w.cboFind, Qt::Key_Return);
+        QCOMPARE(asked, 2);
+        QCOMPARE(text, QStringLiteral("door"));
+        QTest::keyClick(w.cboFind, Qt::Key_Enter);
+        QCOMPARE(asked, 3);
     }
 
     void worksOnTheRichTextBox()
