@@ -11,14 +11,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 using lc::twips::toPixels;
 
 namespace {
 
-constexpr int kWidth = 5400;
 constexpr int kFrameTop = 420;
 constexpr int kFrameWidth = 2520;
+// Game titles run long: the left column holds this many characters of the box's font.
+constexpr int kTitleChars = 64;
 
 void place(QWidget *w, int left, int top, int width, int height)
 {
@@ -74,7 +79,8 @@ frmSelect::frmSelect(QWidget *parent) : QDialog(parent)
         cboGenre->addItem(lc::names::genreName(g));
 
     Label2 = new QLabel(
-        QStringLiteral("To add a new game, type the game title in the game box above."), this);
+        QStringLiteral("To add a new game, type the game title in the game box on the left."),
+        this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setWordWrap(true);
 
@@ -86,21 +92,35 @@ frmSelect::frmSelect(QWidget *parent) : QDialog(parent)
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), picBtnHolder);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
-    // Fixed positions in twips; the game row and the hint sit below platform and genre.
-    place(lblCaption, 0, 0, kWidth, 375);
-    place(Shape1[0], 120, kFrameTop, kFrameWidth, 1680);
-    place(Shape1[1], 2760, kFrameTop, kFrameWidth, 1680);
-    place(Label1[0], 180, 480, kFrameWidth - 120, 240);
-    place(cboPlatform, 180, 750, kFrameWidth - 120, 330);
-    place(Label1[1], 2820, 480, kFrameWidth - 120, 240);
-    place(cboGenre, 2820, 750, kFrameWidth - 120, 330);
-    place(Label1[2], 180, 1200, kFrameWidth - 120, 240);
-    place(cboGame, 180, 1470, kFrameWidth - 120, 330);
-    place(Label2, 2820, 1200, kFrameWidth - 120, 840);
-    place(picBtnHolder, 0, 2220, kWidth, 480);
-    place(cmdOK, kWidth - 2460, 0, 1095, 375);
-    place(cmdCancel, kWidth - 1260, 0, 1095, 375);
-    setFixedSize(toPixels(kWidth), toPixels(2760));
+    // Fixed positions in twips; the game row and the hint sit below platform and genre. The
+    // left column is as wide as a long title needs in the box's font.
+    QStyleOptionComboBox option;
+    option.initFrom(cboGame);
+    option.editable = true;
+    const int titleWidth = cboGame->fontMetrics().averageCharWidth() * kTitleChars;
+    const int boxWidth =
+        std::max(kFrameWidth - 120,
+                 lc::twips::fromPixels(style()
+                                           ->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                                              QSize(titleWidth, 20), cboGame)
+                                           .width()));
+    const int leftFrame = boxWidth + 120;
+    const int right = 240 + leftFrame;
+    m_width = right + kFrameWidth + 120;
+    place(lblCaption, 0, 0, m_width, 375);
+    place(Shape1[0], 120, kFrameTop, leftFrame, 1680);
+    place(Shape1[1], right, kFrameTop, kFrameWidth, 1680);
+    place(Label1[0], 180, 480, boxWidth, 240);
+    place(cboPlatform, 180, 750, boxWidth, 330);
+    place(Label1[1], right + 60, 480, kFrameWidth - 120, 240);
+    place(cboGenre, right + 60, 750, kFrameWidth - 120, 330);
+    place(Label1[2], 180, 1200, boxWidth, 240);
+    place(cboGame, 180, 1470, boxWidth, 330);
+    place(Label2, right + 60, 1200, kFrameWidth - 120, 840);
+    place(picBtnHolder, 0, 2220, m_width, 480);
+    place(cmdOK, m_width - 2460, 0, 1095, 375);
+    place(cmdCancel, m_width - 1260, 0, 1095, 375);
+    setFixedSize(toPixels(m_width), toPixels(2760));
 
     connect(cboPlatform, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (i >= 0)
@@ -123,7 +143,7 @@ void frmSelect::setGameHidden()
     for (QFrame *f : Shape1)
         f->resize(f->width(), toPixels(840));
     picBtnHolder->move(0, toPixels(1280));
-    setFixedSize(toPixels(kWidth), toPixels(1760));
+    setFixedSize(toPixels(m_width), toPixels(1760));
 }
 
 quint8 frmSelect::platformId() const

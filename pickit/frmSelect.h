@@ -48,4 +48,6 @@ protected:
 private:
     quint8 platformId() const;
     quint8 genreId() const;
+
+    int m_width = 0; // twips
 };

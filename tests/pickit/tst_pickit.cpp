@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 using lc::ui::ScriptedUi;
@@ -235,6 +237,25 @@ private Q_SLOTS:
         QCOMPARE(box.count(), 0);
         QCOMPARE(g.Add(5, 1, QStringLiteral("x")), 0);
         QVERIFY(m_home->ui().messages().isEmpty());
+    }
+
+    void longTitlesFitAndTheHintPointsAtTheBox()
+    {
+        frmSelect f;
+        const QString title =
+            QStringLiteral("Tom Clancy's Splinter Cell: Chaos Theory - Collector's Edition");
+        QVERIFY(title.size() >= 60);
+        QStyleOptionComboBox option;
+        option.initFrom(f.cboGame);
+        option.editable = true;
+        const QRect field = f.cboGame->style()->subControlRect(
+            QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, f.cboGame);
+        QVERIFY(field.width() >= f.cboGame->fontMetrics().horizontalAdvance(title));
+        // The hint stands to the right of the box and says so; the window holds both.
+        QVERIFY(f.Label2->x() >= f.cboGame->geometry().right());
+        QVERIFY(f.Label2->text().contains(QStringLiteral("on the left")));
+        QVERIFY(f.Label2->geometry().right() < f.width());
+        QVERIFY(f.cmdCancel->geometry().right() < f.width());
     }
 
 private:
