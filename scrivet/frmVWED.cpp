@@ -22,9 +22,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextDocument>
 #include <QToolBar>
 
 #include <algorithm>
+#include <cmath>
 
 using lc::twips::toPixels;
 
@@ -50,6 +52,12 @@ const char *const kSizes[] = {"8", "10", "12", "14", "18", "24", "36"};
 void place(QWidget *w, int x, int y, int width, int height)
 {
     w->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+}
+
+// A size as the size box shows it: whole or half points, as a user would pick them.
+QString sizeText(double points)
+{
+    return QString::number(std::round(points * 2) / 2);
 }
 
 // Shows a value in a font box: the list entry when there is one, else the bare text.
@@ -178,9 +186,9 @@ void frmVWED::buildTools()
     tbrTools->addSeparator();
     tool(tbrTools, "Print", false);
     tbrTools->addSeparator();
-    tool(tbrTools, "Bold", true);
-    tool(tbrTools, "Italic", true);
-    tool(tbrTools, "Underline", true);
+    tool(tbrTools, "Bold", true)->setShortcut(QKeySequence::Bold);
+    tool(tbrTools, "Italic", true)->setShortcut(QKeySequence::Italic);
+    tool(tbrTools, "Underline", true)->setShortcut(QKeySequence::Underline);
     tbrTools->addSeparator();
 
     cboFontName = new QComboBox;
@@ -241,20 +249,21 @@ void frmVWED::buildMenus()
 {
     using lc::controls::addMenuItem;
     mnuFileE = lc::controls::addMenu(menuBar(), "&File", "mnuFileE");
-    mnuFileESave = addMenuItem(mnuFileE, "&Save", "mnuFileESave");
+    mnuFileESave = addMenuItem(mnuFileE, "&Save", "mnuFileESave", QKeySequence::Save);
     mnuInsertPicture = addMenuItem(mnuFileE, "&Insert Picture...", "mnuInsertPicture");
-    mnuFileEPrint = addMenuItem(mnuFileE, "&Print", "mnuFileEPrint");
+    mnuFileEPrint = addMenuItem(mnuFileE, "&Print", "mnuFileEPrint", QKeySequence::Print);
     mnuFileE->addSeparator();
-    mnuClose = addMenuItem(mnuFileE, "&Close", "mnuClose");
+    mnuClose = addMenuItem(mnuFileE, "&Close", "mnuClose", QKeySequence::Close);
 
     mnuFileV = lc::controls::addMenu(menuBar(), "&File", "mnuFileV");
     mnuFileVEdit = addMenuItem(mnuFileV, "&Edit", "mnuFileVEdit");
-    mnuFileVPrint = addMenuItem(mnuFileV, "&Print", "mnuFileVPrint");
+    mnuFileVPrint = addMenuItem(mnuFileV, "&Print", "mnuFileVPrint", QKeySequence::Print);
     mnuFileV->addSeparator();
-    mnuFileVClose = addMenuItem(mnuFileV, "&Close", "mnuFileVClose");
+    mnuFileVClose = addMenuItem(mnuFileV, "&Close", "mnuFileVClose", QKeySequence::Close);
 
     mnuSearch = lc::controls::addMenu(menuBar(), "&Search", "mnuSearch");
-    mnuSearchFind = addMenuItem(mnuSearch, "&Find On This Page...", "mnuSearchFind");
+    mnuSearchFind =
+        addMenuItem(mnuSearch, "&Find On This Page...", "mnuSearchFind", QKeySequence::Find);
 
     connect(mnuFileESave, &QAction::triggered, this, &frmVWED::Save);
     connect(mnuInsertPicture, &QAction::triggered, this, &frmVWED::InsertPicture);
@@ -422,11 +431,12 @@ void frmVWED::Form_Load(const ViewEditArgs &file)
         rtbText->setText(file.strTextRTF);
     refreshFormatting();
 
-    // The reference is the text as the box holds it, so that loading alone is no change.
+    // Loading alone is no change: the text counts as changed once the user edits it, which
+    // spares writing a large document back to RTF only to compare it later.
     m_refSubCat = SelectedSubCategory();
     m_refSource = txtSource->text().trimmed();
     m_refDescription = txtDesc->text().trimmed();
-    m_refText = rtbText->TextRTF();
+    rtbText->document()->setModified(false);
 }
 
 void frmVWED::ApplyMode(enMode mode)
@@ -444,6 +454,8 @@ void frmVWED::ApplyMode(enMode mode)
     case enNew:
         lookOfMode(true);
         setWindowTitle(QStringLiteral("Add New Game File To: ") + m_gameTitle);
+        // A new file starts with its description; the window gives it the focus when shown.
+        txtDesc->setFocus();
         break;
     case enBrandNew:
         lookOfMode(true);
@@ -499,7 +511,7 @@ quint8 frmVWED::SelectedSubCategory() const
 bool frmVWED::changed() const
 {
     return SelectedSubCategory() != m_refSubCat || txtSource->text().trimmed() != m_refSource ||
-           txtDesc->text().trimmed() != m_refDescription || rtbText->TextRTF() != m_refText;
+           txtDesc->text().trimmed() != m_refDescription || rtbText->document()->isModified();
 }
 
 bool frmVWED::allBlank() const
@@ -542,7 +554,7 @@ void frmVWED::Save()
     m_refSubCat = subCat;
     m_refSource = source;
     m_refDescription = description;
-    m_refText = text;
+    rtbText->document()->setModified(false);
     lc::settings::SaveNumber(kSection, QStringLiteral("LastCat"), subCat);
     if (m_mode == enNew)
         close();
@@ -668,7 +680,7 @@ void frmVWED::refreshFormatting()
     tbrToolsButton(QStringLiteral("Italic"))->setChecked(rtbText->SelItalic() == true);
     tbrToolsButton(QStringLiteral("Underline"))->setChecked(rtbText->SelUnderline() == true);
     if (const auto size = rtbText->SelFontSize())
-        showInBox(cboFontSize, QString::number(*size));
+        showInBox(cboFontSize, sizeText(*size));
     if (const auto name = rtbText->SelFontName())
         showInBox(cboFontName, *name);
 }
@@ -693,7 +705,8 @@ void frmVWED::InsertPicture()
 {
     lc::ui::FileDialogRequest request;
     request.title = QStringLiteral("Insert Picture");
-    request.filter = QStringLiteral("Image Files (*.bmp;*.gif;*.jpg)|*.bmp;*.gif;*.jpg|");
+    // The dialog adds the patterns to the description itself.
+    request.filter = QStringLiteral("Image Files|*.bmp;*.gif;*.jpg;*.jpeg;*.png|");
     const std::optional<QString> chosen = lc::ui::service().openFile(request);
     if (!chosen || chosen->trimmed().isEmpty())
         return;

@@ -142,7 +142,6 @@ private:
     quint8 m_refSubCat = 0;
     QString m_refSource;
     QString m_refDescription;
-    QString m_refText;
 
     bool m_storeFailed = false;
     QColor m_lastColor = Qt::black;

@@ -217,8 +217,44 @@ private Q_SLOTS:
         QCOMPARE(w->mnuFileESave->isEnabled(), saveEnabled);
         QCOMPARE(w->tbrToolsButton(QStringLiteral("Save"))->isEnabled(), saveEnabled);
         QCOMPARE(w->rtbText->font().family(), QStringLiteral("Courier New"));
-        if (mode == enNew) // an empty text shows the box's own font
-            QCOMPARE(w->cboFontSize->currentText(), QStringLiteral("9.75"));
+        if (mode == enNew) { // an empty text shows the box's own font, as a size one can pick
+            QCOMPARE(w->cboFontSize->currentText(), QStringLiteral("10"));
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->txtDesc));
+        }
+    }
+
+    void standardShortcuts()
+    {
+        m_viewer->Show(storedFile(m_conn, kReview, enEdit));
+        frmVWED *w = m_viewer->ViewEditForm();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->rtbText->setFocus();
+        w->rtbText->selectAll();
+        QTest::keySequence(w, QKeySequence::Bold);
+        QTest::keySequence(w, QKeySequence::Italic);
+        QTest::keySequence(w, QKeySequence::Underline);
+        QCOMPARE(w->rtbText->SelBold(), std::optional<bool>(true));
+        QCOMPARE(w->rtbText->SelItalic(), std::optional<bool>(true));
+        QCOMPARE(w->rtbText->SelUnderline(), std::optional<bool>(true));
+        QSignalSpy saved(m_viewer.get(), &clsVWED::SaveEdit);
+        QSignalSpy printed(m_viewer.get(), &clsVWED::PrintInfo);
+        QTest::keySequence(w, QKeySequence::Save);
+        QCOMPARE(saved.count(), 1);
+        QTest::keySequence(w, QKeySequence::Print);
+        QCOMPARE(printed.count(), 1);
+        QTest::keySequence(w, QKeySequence::Find);
+        QCOMPARE(m_home->ui().callsOf(ScriptedUi::Kind::Modal).size(), 1);
+        QTest::keySequence(w, QKeySequence::Close);
+        QVERIFY(!w->isVisible());
+
+        // The viewing menu answers the same keys.
+        m_viewer->Show(storedFile(m_conn, kReview, enView));
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keySequence(w, QKeySequence::Print);
+        QCOMPARE(printed.count(), 2);
+        QTest::keySequence(w, QKeySequence::Close);
+        QVERIFY(!w->isVisible());
     }
 
     void subCategoryPicturesAndSourceLook()
@@ -906,8 +942,8 @@ private Q_SLOTS:
         const auto calls = m_home->ui().callsOf(ScriptedUi::Kind::Open);
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls[0].text, QStringLiteral("Insert Picture"));
-        QCOMPARE(calls[0].title,
-                 QStringLiteral("Image Files (*.bmp;*.gif;*.jpg)|*.bmp;*.gif;*.jpg|"));
+        QCOMPARE(lc::ui::toDialogFilter(calls[0].title),
+                 QStringLiteral("Image Files (*.bmp *.gif *.jpg *.jpeg *.png)"));
         QCOMPARE(w->rtbText->Text(), QStringLiteral("a\uFFFCb"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("keep me"));
         QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
