@@ -7,7 +7,8 @@ pkgs=(
   libgl-dev libglx-dev libopengl-dev libvulkan-dev
   libsqlite3-dev sqlite3
   xvfb xauth imagemagick poppler-utils
-  fonts-dejavu-core qt6-qpa-plugins qt6-image-formats-plugins
+  fonts-dejavu-core fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea
+  qt6-qpa-plugins qt6-image-formats-plugins
   nginx curl clang-format
 )
 missing=()

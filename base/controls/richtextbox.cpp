@@ -45,11 +45,21 @@ bool isWordChar(QChar c)
 // Pictures the box inserts are held to a sane size, like pictures it reads.
 constexpr qint64 kMaxPicturePixels = 32LL * 1024 * 1024;
 
+// The control's default tab stops, every half inch, for text that brings none.
+void setDefaultTabs(QTextDocument &doc)
+{
+    QTextOption option = doc.defaultTextOption();
+    option.setTabStopDistance(720 / 15.0);
+    doc.setDefaultTextOption(option);
+}
+
 } // namespace
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
 {
+    rtf::installFontSubstitutes();
     setAcceptRichText(true);
+    setDefaultTabs(*document());
     connect(this, &QTextEdit::textChanged, this, [this] {
         if (!m_loading)
             Q_EMIT Change();
@@ -111,6 +121,7 @@ void RichTextBox::setText(const QString &text)
 {
     auto *doc = new QTextDocument(this);
     doc->setDefaultFont(document()->defaultFont());
+    setDefaultTabs(*doc);
     doc->setUndoRedoEnabled(false);
     doc->setPlainText(normalisedLines(text));
     doc->setUndoRedoEnabled(true);
@@ -282,8 +293,11 @@ void RichTextBox::setSelFontName(const QString &name)
 {
     QTextCharFormat f;
     f.setFontFamilies({name});
-    // The font's character set came with the old font.
+    // The font's character set and family word came with the old font; a face this machine
+    // lacks is drawn in the kind of face the name stands for, not the box's default kind.
     f.setProperty(rtf::FontCharset, 0);
+    f.setProperty(rtf::FontFamilyKind, -1);
+    f.setFontStyleHint(rtf::styleHintOf(name));
     mergeCurrentCharFormat(f);
 }
 

@@ -390,7 +390,6 @@ void Parser::word(const Token &t)
     case Fldtype:
     case Panose:
     case Falt:
-    case Pn:
     case Pnseclvl:
     case Nesttableprops:
     case Blipuid:
@@ -456,7 +455,9 @@ void Parser::word(const Token &t)
     case Xe:
     case Tc:
     case Txe:
-        // Not shown in a single text box, but the user's: written back as they were.
+    case Pn:
+        // Not shown in a single text box, but the user's: written back as they were. A list's
+        // definition is one of them: its label stands as text before it.
         if (g.dest == Dest::Body && m_groups.size() > 2 && !g.keep && fresh()) {
             flushRun();
             g.keep = true;
@@ -498,9 +499,13 @@ void Parser::word(const Token &t)
     case Shprslt:
     case Shpinst:
     case Shppict:
+        return; // transparent: their content is read where it stands
     case Pntext:
     case Listtext:
-        return; // transparent: their content is read where it stands
+        // A list label is shown as the text it is, and marked so it goes back where it was.
+        if (g.dest == Dest::Body)
+            g.ch.label = k == Pntext ? 1 : 2;
+        return;
     case Field:
         if (g.dest == Dest::Body)
             m_fields.push_back(FieldFrame{});
@@ -628,8 +633,10 @@ void Parser::bodyWord(const Token &t, Group &g)
     // characters
     case Plain: {
         const int link = ch.link;
+        const std::int8_t label = ch.label;
         ch = CharState{};
         ch.link = link;
+        ch.label = label;
         break;
     }
     case F:
@@ -739,6 +746,46 @@ void Parser::bodyWord(const Token &t, Group &g)
         break;
     case Slmult:
         pa.lineMultiple = onOff(t);
+        break;
+    case Tqr:
+        pa.next.kind = TabStop::Right;
+        break;
+    case Tqc:
+        pa.next.kind = TabStop::Center;
+        break;
+    case Tqdec:
+        pa.next.kind = TabStop::Decimal;
+        break;
+    case Tldot:
+        pa.next.leader = TabStop::Dot;
+        break;
+    case Tlmdot:
+        pa.next.leader = TabStop::MiddleDot;
+        break;
+    case Tlhyph:
+        pa.next.leader = TabStop::Hyphen;
+        break;
+    case Tlul:
+        pa.next.leader = TabStop::Underline;
+        break;
+    case Tlth:
+        pa.next.leader = TabStop::Thick;
+        break;
+    case Tleq:
+        pa.next.leader = TabStop::Equal;
+        break;
+    case Tx:
+    case Tb:
+        if (k == Tb)
+            pa.next.kind = TabStop::Bar;
+        pa.next.position = std::int16_t(std::clamp(t.param, 0, kMaxTwips));
+        if (pa.tabCount < kMaxTabStops)
+            pa.tabs[pa.tabCount++] = pa.next;
+        pa.next = TabStop{};
+        break;
+    case Deftab:
+        if (t.hasParam && t.param > 0)
+            m_defaultTab = std::min(t.param, kMaxTwips);
         break;
     // text
     case Tab:
@@ -857,6 +904,30 @@ void Parser::fontTableWord(const Token &t)
         break;
     case Cpg:
         m_fontEntry.codePage = t.param > 0 && t.param < 100000 ? t.param : 0;
+        break;
+    case Fnil:
+        m_fontEntry.family = FontEntry::Nil;
+        break;
+    case Froman:
+        m_fontEntry.family = FontEntry::Roman;
+        break;
+    case Fswiss:
+        m_fontEntry.family = FontEntry::Swiss;
+        break;
+    case Fmodern:
+        m_fontEntry.family = FontEntry::Modern;
+        break;
+    case Fscript:
+        m_fontEntry.family = FontEntry::Script;
+        break;
+    case Fdecor:
+        m_fontEntry.family = FontEntry::Decor;
+        break;
+    case Ftech:
+        m_fontEntry.family = FontEntry::Tech;
+        break;
+    case Fbidi:
+        m_fontEntry.family = FontEntry::Bidi;
         break;
     default:
         break;

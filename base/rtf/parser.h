@@ -9,6 +9,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,7 @@ struct CharState {
     int background = 0;       // colour table index; 0 = none
     int link = -1;            // index of the hyperlink target
     std::int8_t vertical = 0; // 1 superscript, -1 subscript
+    std::int8_t label = 0;    // a list label: 1 in \pntext, 2 in \listtext
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -32,6 +34,20 @@ struct CharState {
     bool hidden = false;
     bool operator==(const CharState &) const = default;
 };
+
+// A tab stop as RTF defines it: \tx (or \tb for a bar) after the words for its kind and
+// leader.
+struct TabStop {
+    enum Kind : std::int8_t { Left, Right, Center, Decimal, Bar };
+    enum Leader : std::int8_t { None, Dot, MiddleDot, Hyphen, Underline, Thick, Equal };
+    std::int16_t position = 0; // twips
+    Kind kind = Left;
+    Leader leader = None;
+    bool operator==(const TabStop &) const = default;
+};
+
+// A rich-edit control holds no more tab stops than this in a paragraph.
+constexpr int kMaxTabStops = 32;
 
 struct ParaState {
     std::int8_t align = 0; // 0 left, 1 centre, 2 right, 3 justified
@@ -42,11 +58,17 @@ struct ParaState {
     int before = 0;
     int after = 0;
     int line = 0; // \sl: 0 = single
+    std::array<TabStop, kMaxTabStops> tabs{};
+    std::uint8_t tabCount = 0;
+    TabStop next; // the kind and leader given so far for the next stop
     bool operator==(const ParaState &) const = default;
 };
 
 struct FontEntry {
+    // The family word of the entry: the kind of face to draw when the named one is missing.
+    enum Family : std::int8_t { Nil, Roman, Swiss, Modern, Script, Decor, Tech, Bidi };
     QString name;
+    Family family = Nil;
     int charset = 0;
     int codePage = 0; // 0 = the document's
 };
@@ -80,7 +102,8 @@ public:
 
     const FontEntry *font(int number) const;
     int defaultFont() const { return m_defaultFont; }
-    QColor color(int index) const; // invalid for "automatic"
+    int defaultTab() const { return m_defaultTab; } // twips
+    QColor color(int index) const;                  // invalid for "automatic"
     QString link(int index) const;
 
     static bool isRtf(QByteArrayView input);
@@ -173,6 +196,7 @@ private:
 
     int m_docCodePage = kCp1252;
     int m_defaultFont = 0;
+    int m_defaultTab = 720;
     std::unordered_map<int, FontEntry> m_fonts;
     std::vector<QColor> m_colors;
     std::vector<QString> m_links;

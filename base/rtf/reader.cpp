@@ -8,6 +8,9 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextOption>
+
+#include <algorithm>
 
 #include <atomic>
 
@@ -15,7 +18,43 @@ namespace lc::rtf {
 namespace {
 
 using detail::CharState;
+using detail::FontEntry;
 using detail::ParaState;
+using detail::TabStop;
+
+// What to draw when the named face is missing: the family word says it, and for a file that
+// gave none (rich-edit controls write \fnil) the name may.
+QFont::StyleHint styleHint(const FontEntry &font)
+{
+    switch (font.family) {
+    case FontEntry::Roman:
+        return QFont::Serif;
+    case FontEntry::Swiss:
+        return QFont::SansSerif;
+    case FontEntry::Modern:
+        return QFont::TypeWriter;
+    case FontEntry::Script:
+        return QFont::Cursive;
+    case FontEntry::Decor:
+        return QFont::Fantasy;
+    default:
+        return styleHintOf(font.name);
+    }
+}
+
+QTextOption::TabType tabType(TabStop::Kind kind)
+{
+    switch (kind) {
+    case TabStop::Right:
+        return QTextOption::RightTab;
+    case TabStop::Center:
+        return QTextOption::CenterTab;
+    case TabStop::Decimal:
+        return QTextOption::DelimiterTab;
+    default:
+        return QTextOption::LeftTab;
+    }
+}
 
 class DocumentSink : public detail::Sink {
 public:
@@ -88,7 +127,12 @@ private:
                 f.setFontFamilies(QStringList{font->name});
             if (font->charset >= 2)
                 f.setProperty(FontCharset, font->charset);
+            // Set even when it is "any": the document's default font must not lend its own.
+            f.setFontStyleHint(styleHint(*font));
+            f.setProperty(FontFamilyKind, int(font->family));
         }
+        if (s.label)
+            f.setProperty(ListLabel, int(s.label));
         if (s.size > 0)
             f.setFontPointSize(s.size / 2.0);
         if (s.bold)
@@ -148,7 +192,50 @@ private:
             b.setLineHeight(p.line / 15.0, QTextBlockFormat::MinimumHeight);
         else if (p.line < 0)
             b.setLineHeight(-p.line / 15.0, QTextBlockFormat::FixedHeight);
+        setTabs(b, p);
         return b;
+    }
+
+    static void setTabs(QTextBlockFormat &b, const ParaState &p)
+    {
+        std::vector<TabStop> stops;
+        QList<int> bars;
+        for (int i = 0; i < p.tabCount; ++i) {
+            if (p.tabs[size_t(i)].kind == TabStop::Bar)
+                bars << p.tabs[size_t(i)].position;
+            else
+                stops.push_back(p.tabs[size_t(i)]);
+        }
+        // A hanging indent stops the first line's first tab at the left indent, unless a stop
+        // of its own comes first.
+        const int lineStart = p.left + p.first;
+        const bool hanging = p.first < 0 && p.left > 0 &&
+                             std::none_of(stops.begin(), stops.end(), [&](const TabStop &t) {
+                                 return t.position > lineStart && t.position <= p.left;
+                             });
+        if (hanging) {
+            TabStop t;
+            t.position = std::int16_t(p.left);
+            stops.push_back(t);
+            b.setProperty(HangingTab, true);
+        }
+        std::stable_sort(stops.begin(), stops.end(), [](const TabStop &a, const TabStop &c) {
+            return a.position < c.position;
+        });
+        QList<QTextOption::Tab> tabs;
+        QByteArray leaders;
+        for (const TabStop &t : stops) {
+            // RTF measures from the margin, Qt from where the first line starts.
+            tabs << QTextOption::Tab((t.position - lineStart) / 15.0, tabType(t.kind),
+                                     t.kind == TabStop::Decimal ? QChar(u'.') : QChar());
+            leaders.append(char(t.leader));
+        }
+        if (!tabs.isEmpty())
+            b.setTabPositions(tabs);
+        if (leaders.count(char(TabStop::None)) != leaders.size())
+            b.setProperty(TabLeaders, leaders);
+        if (!bars.isEmpty())
+            b.setProperty(BarTabs, QVariant::fromValue(bars));
     }
 
     QTextDocument &m_doc;
@@ -171,6 +258,7 @@ bool isRtf(QByteArrayView data)
 void read(QByteArrayView rtf, QTextDocument &document, const ReadOptions &options)
 {
     // No undo history and one edit block: a load is one step, and it is much faster so.
+    installFontSubstitutes();
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
@@ -180,6 +268,9 @@ void read(QByteArrayView rtf, QTextDocument &document, const ReadOptions &option
     sink.cursor().beginEditBlock();
     parser.run(options.fragment);
     sink.cursor().endEditBlock();
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(parser.defaultTab() / 15.0);
+    document.setDefaultTextOption(option);
     document.setUndoRedoEnabled(undo);
 }
 

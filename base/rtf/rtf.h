@@ -3,6 +3,7 @@
 #include "lcbase_export.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QImage>
 #include <QSizeF>
 #include <QString>
@@ -29,6 +30,13 @@ enum FormatProperty : int {
     PictureSource, // image: the picture's group as read; written back unchanged
     FontCharset,   // char: the \fcharset of the font, when not the ANSI one
     KeptId,        // char: tells kept groups apart, so two equal ones never merge into one fragment
+    FontFamilyKind, // char: the font's family word (\froman 1, \fswiss 2, \fmodern 3,
+                    // \fscript 4, \fdecor 5, \ftech 6, \fbidi 7, \fnil 0); none or -1: the
+                    // one the style hint implies
+    ListLabel,      // char: a list label's text (1 from \pntext, 2 from \listtext)
+    TabLeaders,     // block: one byte per tab position, its leader, when any has one
+    BarTabs,        // block: the \tb positions in twips, which draw no stop
+    HangingTab,     // block: the stop at the left indent that a hanging indent implies
 };
 
 struct ReadOptions {
@@ -42,6 +50,12 @@ LCBASE_EXPORT bool isRtf(QByteArrayView data);
 // is valid UTF-8, else cp1252).
 LCBASE_EXPORT void read(QByteArrayView rtf, QTextDocument &document,
                         const ReadOptions &options = {});
+
+// The kind of face a font of this family is (sans for Arial, serif for Times New Roman...);
+// AnyStyle for families it does not know.
+LCBASE_EXPORT QFont::StyleHint styleHintOf(const QString &family);
+// Makes faces of the same metrics stand in for the common Windows families, program-wide.
+LCBASE_EXPORT void installFontSubstitutes();
 
 // The whole document, or the characters [from, to) of it as a fragment.
 LCBASE_EXPORT QByteArray write(const QTextDocument &document);

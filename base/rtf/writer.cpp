@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextOption>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,16 +28,60 @@ struct CharProps {
     bool strike = false;
 };
 
+struct Tab {
+    int position = 0; // twips
+    QTextOption::TabType type = QTextOption::LeftTab;
+    int leader = 0;
+    bool operator==(const Tab &) const = default;
+};
+
 struct ParaProps {
     int align = 0;
     int left = 0, right = 0, first = 0, before = 0, after = 0, line = 0;
     bool lineMultiple = false;
+    std::vector<Tab> tabs;
+    QList<int> bars;
     bool operator==(const ParaProps &) const = default;
 };
+
+struct Font {
+    QString name;
+    int charset = 0;
+    int family = 0; // the reader's family word number
+    bool operator==(const Font &) const = default;
+};
+
+constexpr const char *kFamilyWords[] = {"\\fnil",    "\\froman", "\\fswiss", "\\fmodern",
+                                        "\\fscript", "\\fdecor", "\\ftech",  "\\fbidi"};
+constexpr const char *kLeaderWords[] = {"",       "\\tldot", "\\tlmdot", "\\tlhyph",
+                                        "\\tlul", "\\tlth",  "\\tleq"};
+constexpr int kDefaultTab = 720;
+constexpr int kQtDefaultTab = 1200; // a document's 80 pixels when nobody set them
+constexpr int kMaxTabTwips = 31680;
 
 int twips(qreal pixels)
 {
     return qRound(pixels * 15.0);
+}
+
+// The family word a font gets when none was read with it.
+int familyOfHint(QFont::StyleHint hint)
+{
+    switch (hint) {
+    case QFont::Serif:
+        return 1;
+    case QFont::SansSerif:
+        return 2;
+    case QFont::TypeWriter:
+        return 3;
+    case QFont::Cursive:
+        return 4;
+    case QFont::Fantasy:
+    case QFont::Decorative:
+        return 5;
+    default:
+        return 0;
+    }
 }
 
 class Writer {
@@ -44,7 +89,7 @@ public:
     explicit Writer(const QTextDocument &doc) : m_doc(doc)
     {
         // Font 0 is the document's own, so \deff0 names it.
-        fontIndex(doc.defaultFont().family(), 0);
+        fontIndex({doc.defaultFont().family(), 0, familyOfHint(doc.defaultFont().styleHint())});
     }
 
     QByteArray run(int from, int to, bool whole)
@@ -56,12 +101,20 @@ public:
 
         QByteArray out;
         out.reserve(m_body.size() + 512);
-        out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl";
+        out += "{\\rtf1\\ansi\\ansicpg1252\\deff0";
+        // Qt's own default distance means none was read: the control's half inch.
+        const qreal distance = m_doc.defaultTextOption().tabStopDistance();
+        if (const int deftab = twips(distance);
+            deftab > 0 && deftab != kDefaultTab && deftab != kQtDefaultTab)
+            out += "\\deftab" + QByteArray::number(std::min(deftab, kMaxTabTwips));
+        out += "\\deflang1033{\\fonttbl";
         for (size_t i = 0; i < m_fonts.size(); ++i) {
-            out += "{\\f" + QByteArray::number(qsizetype(i)) + "\\fnil\\fcharset" +
-                   QByteArray::number(m_fonts[i].second) + ' ';
-            const int cp = detail::codePageOfCharset(m_fonts[i].second);
-            out += escapedName(m_fonts[i].first, cp == 0 || cp == detail::kCp1252);
+            const Font &font = m_fonts[i];
+            out += "{\\f" + QByteArray::number(qsizetype(i)) +
+                   kFamilyWords[std::clamp(font.family, 0, 7)] + "\\fcharset" +
+                   QByteArray::number(font.charset) + ' ';
+            const int cp = detail::codePageOfCharset(font.charset);
+            out += escapedName(font.name, cp == 0 || cp == detail::kCp1252);
             out += ";}";
         }
         out += "}\r\n";
@@ -99,12 +152,12 @@ private:
         m_space = false;
     }
 
-    int fontIndex(const QString &family, int charset)
+    int fontIndex(const Font &font)
     {
-        for (size_t i = 0; i < m_fonts.size(); ++i)
-            if (m_fonts[i].first == family && m_fonts[i].second == charset)
-                return int(i);
-        m_fonts.emplace_back(family, charset);
+        auto it = std::find(m_fonts.begin(), m_fonts.end(), font);
+        if (it != m_fonts.end())
+            return int(it - m_fonts.begin());
+        m_fonts.push_back(font);
         return int(m_fonts.size()) - 1;
     }
 
@@ -127,7 +180,15 @@ private:
         const QString family = families.isEmpty() || families.first().isEmpty()
                                    ? m_doc.defaultFont().family()
                                    : families.first();
-        p.font = fontIndex(family, f.intProperty(FontCharset));
+        // The family word read with the font, else the one its style hint implies.
+        int kind = 0;
+        if (f.hasProperty(FontFamilyKind) && f.intProperty(FontFamilyKind) >= 0)
+            kind = f.intProperty(FontFamilyKind);
+        else if (f.hasProperty(QTextFormat::FontStyleHint))
+            kind = familyOfHint(f.fontStyleHint());
+        else if (families.isEmpty() || families.first().isEmpty())
+            kind = familyOfHint(m_doc.defaultFont().styleHint());
+        p.font = fontIndex({family, f.intProperty(FontCharset), kind});
         double points = f.hasProperty(QTextFormat::FontPointSize)
                             ? f.fontPointSize()
                             : m_doc.defaultFont().pointSizeF();
@@ -184,6 +245,7 @@ private:
         p.first = twips(b.textIndent());
         p.before = twips(b.topMargin());
         p.after = twips(b.bottomMargin());
+        readTabs(b, p);
         switch (b.lineHeightType()) {
         case QTextBlockFormat::ProportionalHeight:
             if (qRound(b.lineHeight()) != 100) {
@@ -201,6 +263,27 @@ private:
             break;
         }
         return p;
+    }
+
+    static void readTabs(const QTextBlockFormat &b, ParaProps &p)
+    {
+        const QByteArray leaders = b.property(TabLeaders).toByteArray();
+        bool implied = b.boolProperty(HangingTab);
+        const QList<QTextOption::Tab> tabs = b.tabPositions();
+        for (qsizetype i = 0; i < tabs.size(); ++i) {
+            Tab t;
+            // Qt measures from where the first line starts, RTF from the margin.
+            t.position = std::clamp(twips(tabs[i].position) + p.left + p.first, 0, kMaxTabTwips);
+            t.type = tabs[i].type;
+            t.leader = i < leaders.size() ? std::clamp(int(leaders[i]), 0, 6) : 0;
+            // The stop a hanging indent implies is the indent's, not a stop of its own.
+            if (implied && t.position == p.left && t.type == QTextOption::LeftTab) {
+                implied = false;
+                continue;
+            }
+            p.tabs.push_back(t);
+        }
+        p.bars = b.property(BarTabs).value<QList<int>>();
     }
 
     void setPara(const ParaProps &p)
@@ -230,6 +313,41 @@ private:
             word("\\sl", p.line);
             word("\\slmult", p.lineMultiple ? 1 : 0);
         }
+        for (const Tab &t : p.tabs) {
+            if (t.type == QTextOption::RightTab)
+                word("\\tqr");
+            else if (t.type == QTextOption::CenterTab)
+                word("\\tqc");
+            else if (t.type == QTextOption::DelimiterTab)
+                word("\\tqdec");
+            if (t.leader > 0)
+                word(kLeaderWords[t.leader]);
+            word("\\tx", t.position);
+        }
+        for (const int bar : p.bars)
+            word("\\tb", std::clamp(bar, 0, kMaxTabTwips));
+    }
+
+    // A list label goes back into its own group, whose formatting ends with it.
+    void openLabel(int label)
+    {
+        if (label == m_label)
+            return;
+        closeLabel();
+        if (label <= 0)
+            return;
+        m_label = label;
+        m_labelSaved = m_char;
+        word(label == 2 ? "{\\listtext" : "{\\pntext");
+    }
+
+    void closeLabel()
+    {
+        if (!m_label)
+            return;
+        raw("}");
+        m_label = 0;
+        m_char = m_labelSaved;
     }
 
     void openLink(const QString &href)
@@ -251,6 +369,7 @@ private:
 
     void closeLink()
     {
+        closeLabel();
         if (m_link.isEmpty())
             return;
         raw("}}}");
@@ -264,7 +383,7 @@ private:
     {
         if (m_char.font < 0 || m_char.font >= int(m_fonts.size()))
             return true;
-        const int cp = detail::codePageOfCharset(m_fonts[size_t(m_char.font)].second);
+        const int cp = detail::codePageOfCharset(m_fonts[size_t(m_char.font)].charset);
         return cp == 0 || cp == detail::kCp1252;
     }
 
@@ -395,12 +514,15 @@ private:
             const QTextCharFormat f = frag.charFormat();
             // A fragment split by later editing carries the same group: written once.
             const int keptId = f.intProperty(KeptId);
+            if (f.intProperty(ListLabel) != m_label || keptId != lastKept)
+                closeLabel();
             if (keptId != lastKept) {
                 closeLink();
                 raw(f.property(KeptBefore).toByteArray());
                 lastKept = keptId;
             }
             openLink(f.isAnchor() ? f.anchorHref() : QString());
+            openLabel(f.intProperty(ListLabel));
             if (f.isImageFormat()) {
                 const QTextImageFormat image = f.toImageFormat();
                 for (int i = start; i < end; ++i)
@@ -423,13 +545,15 @@ private:
     const QTextDocument &m_doc;
     QByteArray m_body;
     bool m_space = false;
-    std::vector<std::pair<QString, int>> m_fonts;
+    std::vector<Font> m_fonts;
     std::vector<QRgb> m_colors;
     CharProps m_char;
     ParaProps m_para;
     bool m_havePara = false;
     QString m_link;
     CharProps m_linkSaved;
+    int m_label = 0;
+    CharProps m_labelSaved;
 };
 
 } // namespace

@@ -188,6 +188,33 @@ private Q_SLOTS:
         QCOMPARE(composed.SelBold(), std::optional<bool>(false));
     }
 
+    void pickedFontsKeepTheirKindAndTabsAreHalfInches()
+    {
+        RichTextBox box;
+        QFont courier(QStringLiteral("Courier New"));
+        courier.setStyleHint(QFont::TypeWriter);
+        box.document()->setDefaultFont(courier);
+        box.setTextRTF(rich("one two"));
+        // A picked face the machine lacks is not drawn in the default's typewriter kind.
+        select(box, 4, 3);
+        box.setSelFontName(QStringLiteral("Nosuch Face"));
+        select(box, 0, 3);
+        box.setSelFontName(QStringLiteral("Times New Roman"));
+        QTextCursor c(box.document());
+        c.setPosition(6);
+        QCOMPARE(c.charFormat().font().resolve(box.document()->defaultFont()).styleHint(),
+                 QFont::AnyStyle);
+        const QString saved = box.TextRTF();
+        QVERIFY2(saved.contains(QLatin1String("\\fnil\\fcharset0 Nosuch Face;")),
+                 qPrintable(saved));
+        QVERIFY2(saved.contains(QLatin1String("\\froman\\fcharset0 Times New Roman;")),
+                 qPrintable(saved));
+        // The control's default stops, whether the text came as RTF or as text.
+        QCOMPARE(box.document()->defaultTextOption().tabStopDistance(), 48.0);
+        box.setText(QStringLiteral("a\tb"));
+        QCOMPARE(box.document()->defaultTextOption().tabStopDistance(), 48.0);
+    }
+
     void selRtfAndSelText()
     {
         RichTextBox box;

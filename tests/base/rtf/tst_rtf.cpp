@@ -1,5 +1,6 @@
 #include "rtf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextLayout>
 #include <QtTest>
 
 namespace {
@@ -162,6 +164,31 @@ QStringList fragments(const QTextDocument &doc)
     return out;
 }
 
+// Columns and lists as a rich-edit control writes them: a dotted right stop, bullets and
+// numbers with a hanging indent, a centred and a decimal stop and a bar.
+const QByteArray kTabsAndLists =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset0 "
+    "Tahoma;}{\\f1\\fnil\\fcharset2 Symbol;}}\r\n"
+    "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
+    "\\pard\\tx2880\\tqr\\tldot\\tx7200\\f0\\fs20 Level\\tab Boss\\tab Page\\par\r\n"
+    "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-"
+    "360\\li720 "
+    "First item, long enough to wrap onto a second line in a narrow box\\par\r\n"
+    "{\\pntext\\f1\\'B7\\tab}Second\\par\r\n"
+    "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}"
+    "\\fi-360\\li720 One\\par\r\n"
+    "{\\pntext\\f0 2.\\tab}Two\\par\r\n"
+    "\\pard\\tqc\\tx4320\\tqdec\\tx7200\\tb8000 a\\tab Centre\\tab 12.50\\par\r\n}\r\n";
+
+// Where a character of a block is drawn, in pixels from the document's left edge.
+qreal xOf(const QTextDocument &doc, int blockNumber, const QString &text, int line = 0)
+{
+    const QTextBlock block = doc.findBlockByNumber(blockNumber);
+    doc.documentLayout()->blockBoundingRect(block); // lays the block out
+    const int at = block.text().indexOf(text);
+    return at < 0 ? -1 : block.layout()->lineAt(line).cursorToX(at);
+}
+
 QByteArray sample(const char *name)
 {
     QFile f(QStringLiteral(RTF_SAMPLES) + QLatin1String(name));
@@ -261,6 +288,121 @@ private Q_SLOTS:
         QCOMPARE(text(rich("one\\par\\par")), QStringLiteral("one\n\n"));
         // A backslash before a raw line end is a paragraph mark; raw line ends are nothing.
         QCOMPARE(text("{\\rtf1 a\\\r\nb\r\nc}"), QStringLiteral("a\nbc"));
+    }
+
+    void fontFamilies_data()
+    {
+        QTest::addColumn<QByteArray>("family");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("hint");
+        QTest::newRow("roman") << QByteArray("\\froman") << "Nosuch Serif" << int(QFont::Serif);
+        QTest::newRow("swiss") << QByteArray("\\fswiss") << "Nosuch Sans" << int(QFont::SansSerif);
+        QTest::newRow("modern") << QByteArray("\\fmodern") << "Nosuch Mono"
+                                << int(QFont::TypeWriter);
+        QTest::newRow("script") << QByteArray("\\fscript") << "Nosuch Hand" << int(QFont::Cursive);
+        QTest::newRow("decor") << QByteArray("\\fdecor") << "Nosuch Show" << int(QFont::Fantasy);
+        QTest::newRow("nil names a known face")
+            << QByteArray("\\fnil") << "Arial" << int(QFont::SansSerif);
+        QTest::newRow("nil, unknown face")
+            << QByteArray("\\fnil") << "Nosuch" << int(QFont::AnyStyle);
+        QTest::newRow("tech") << QByteArray("\\ftech") << "Wingdings" << int(QFont::AnyStyle);
+    }
+
+    // A face the machine lacks is drawn in the kind the file names, not in the kind of the
+    // editor's default font, and the family word goes back with the font.
+    void fontFamilies()
+    {
+        QFETCH(QByteArray, family);
+        QFETCH(QString, name);
+        QFETCH(int, hint);
+        QTextDocument doc;
+        QFont courier(QStringLiteral("Courier New"));
+        courier.setStyleHint(QFont::TypeWriter);
+        doc.setDefaultFont(courier);
+        const QByteArray entry = family + "\\fcharset0 " + name.toLatin1() + ';';
+        lc::rtf::read("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Courier New;}{\\f1" + entry +
+                          "}}\\f1 sample}",
+                      doc);
+        QTextCursor c(&doc);
+        c.setPosition(1);
+        const QFont shown = c.charFormat().font().resolve(doc.defaultFont());
+        QCOMPARE(int(shown.styleHint()), hint);
+        QCOMPARE(QFontInfo(shown).fixedPitch(), hint == QFont::TypeWriter);
+        QVERIFY2(lc::rtf::write(doc).contains("{\\f1" + entry + '}'), lc::rtf::write(doc));
+    }
+
+    void windowsFacesHaveMetricCompatibleStandIns_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("standIn");
+        QTest::newRow("Arial") << "Arial"
+                               << "Liberation Sans";
+        QTest::newRow("Times New Roman") << "Times New Roman"
+                                         << "Liberation Serif";
+        QTest::newRow("Courier New") << "Courier New"
+                                     << "Liberation Mono";
+        QTest::newRow("Tahoma") << "Tahoma"
+                                << "Liberation Sans";
+        QTest::newRow("Calibri") << "Calibri"
+                                 << "Carlito";
+    }
+
+    void windowsFacesHaveMetricCompatibleStandIns()
+    {
+        QFETCH(QString, face);
+        QFETCH(QString, standIn);
+        QTextDocument doc;
+        lc::rtf::read(rich("x"), doc);
+        QCOMPARE(QFont::substitutes(face).value(0).toLower(), standIn.toLower());
+        // The stand-in is installed (scripts/deps.sh) and drawn.
+        QCOMPARE(QFontInfo(QFont(face)).family(), standIn);
+    }
+
+    void tabStopsAndListIndents()
+    {
+        QTextDocument doc;
+        lc::rtf::read(kTabsAndLists, doc);
+        doc.setTextWidth(300);
+        QCOMPARE(doc.blockCount(), 6);
+        const QList<QTextOption::Tab> columns = doc.firstBlock().blockFormat().tabPositions();
+        QCOMPARE(columns.size(), 2);
+        QCOMPARE(columns[0].position, 192.0);
+        QCOMPARE(columns[1].type, QTextOption::RightTab);
+        QCOMPARE(xOf(doc, 0, QStringLiteral("Boss")), 192.0);
+        // A right stop ends the text after it there, whatever Qt's default stops are.
+
+        // Labels once, their text starting at the indent like the lines that wrap.
+        const QTextBlock bullet = doc.findBlockByNumber(1);
+        QVERIFY(bullet.text().startsWith(U(u"·\tFirst")));
+        QCOMPARE(bullet.blockFormat().leftMargin(), 48.0);
+        QCOMPARE(bullet.blockFormat().textIndent(), -24.0);
+        QCOMPARE(xOf(doc, 1, QStringLiteral("First")), 48.0);
+        QVERIFY(bullet.layout()->lineCount() > 1);
+        QCOMPARE(bullet.layout()->lineAt(1).x(), 48.0);
+        QCOMPARE(xOf(doc, 2, QStringLiteral("Second")), 48.0);
+        QCOMPARE(doc.findBlockByNumber(3).text(), QStringLiteral("1.\tOne"));
+        QCOMPARE(xOf(doc, 4, QStringLiteral("Two")), 48.0);
+
+        // Centre and decimal stops keep their kinds; the bar draws none.
+        const QList<QTextOption::Tab> mixed = doc.lastBlock().blockFormat().tabPositions();
+        QCOMPARE(mixed.size(), 2);
+        QCOMPARE(mixed[0].type, QTextOption::CenterTab);
+        QCOMPARE(mixed[1].type, QTextOption::DelimiterTab);
+
+        // The writer gives it all back: stops, leaders, bars, labels in their groups and the
+        // list definitions as they were; the stop the hanging indent implies is not written.
+        const QByteArray saved = lc::rtf::write(doc);
+        QVERIFY2(saved.contains("\\pard\\tx2880\\tqr\\tldot\\tx7200"), saved);
+        QVERIFY2(saved.contains("{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0"
+                                "{\\pntxtb\\'B7}}"),
+                 saved);
+        QVERIFY2(saved.contains("{\\pntext 2.\\tab}Two\\par"), saved);
+        QVERIFY2(saved.contains("\\tqc\\tx4320\\tqdec\\tx7200\\tb8000"), saved);
+        QVERIFY(!saved.contains("\\tx720\\"));
+        QTextDocument back;
+        lc::rtf::read(saved, back);
+        QCOMPARE(text(back), text(doc));
+        QCOMPARE(back.findBlockByNumber(1).blockFormat().tabPositions().size(), 1);
     }
 
     void specialCharacters_data()
@@ -700,6 +842,7 @@ private Q_SLOTS:
         QTest::newRow("word processor sample") << sample("writer.rtf") << true;
         QTest::newRow("cyrillic sample") << sample("cyrillic.rtf") << true;
         QTest::newRow("japanese sample") << sample("japanese.rtf") << true;
+        QTest::newRow("tabs and lists") << kTabsAndLists << true;
         QTest::newRow("plain text") << QByteArray("just\r\ntext") << false;
         QTest::newRow("empty document") << QByteArray("{\\rtf1}") << true;
     }
@@ -730,6 +873,7 @@ private Q_SLOTS:
         QTest::newRow("word processor sample") << sample("writer.rtf");
         QTest::newRow("cyrillic sample") << sample("cyrillic.rtf");
         QTest::newRow("japanese sample") << sample("japanese.rtf");
+        QTest::newRow("tabs and lists") << kTabsAndLists;
         QTest::newRow("empty paragraphs") << rich("\\par\\par a\\par\\par");
     }
 
