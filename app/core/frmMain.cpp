@@ -3,7 +3,6 @@
 #include "SplitterBar.h"
 #include "clsTips.h"
 #include "errorlog.h"
-#include "menuitems.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "programfolder.h"
@@ -34,12 +33,6 @@ using lc::twips::toPixels;
 
 namespace {
 
-constexpr int kToolBarHeight = 375;
-constexpr int kGap = 30;        // splitter bars sit in a 30-twip gap between panes
-constexpr int kMinWidth = 9000; // smallest window the layout works in
-constexpr int kMinHeight = 6300;
-constexpr int kDefaultTreeWidth = 3720;
-constexpr int kDefaultDetailHeight = 2295;
 constexpr int kHelpContents = 15;
 constexpr int kHelpPartialKey = 261;
 
@@ -60,6 +53,11 @@ QFrame *makePaneArea(const QString &name, const QString &caption, QWidget *paren
     label->setEnabled(false);
     layout->addWidget(label);
     return frame;
+}
+
+QRect pixels(const QRect &twips)
+{
+    return toPixels(twips.left(), twips.top(), twips.width(), twips.height());
 }
 
 } // namespace
@@ -98,16 +96,12 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     picSplitter->setPalette(pal);
     picSplitter->hide();
 
-    connect(imgS1, &SplitterBar::pressed, this, &frmMain::imgS1_MouseDown);
-    connect(imgS1, &SplitterBar::moved, this, [this](int px) { imgS1_MouseMove(fromPixels(px)); });
-    connect(imgS1, &SplitterBar::released, this, &frmMain::imgS1_MouseUp);
-    connect(imgS2, &SplitterBar::pressed, this, &frmMain::imgS2_MouseDown);
-    connect(imgS2, &SplitterBar::moved, this, [this](int px) { imgS2_MouseMove(fromPixels(px)); });
-    connect(imgS2, &SplitterBar::released, this, &frmMain::imgS2_MouseUp);
+    m_menus = MainMenus::build(menuBar());
+    connectPanes();
+    connectCommands();
+    updateCommands();
 
-    buildMenus();
-
-    setMinimumSize(toPixels(kMinWidth), toPixels(kMinHeight));
+    setMinimumSize(toPixels(PaneLayout::kMinWidth), toPixels(PaneLayout::kMinHeight));
     QSize start(toPixels(13500), toPixels(10000));
     if (const QScreen *s = QGuiApplication::primaryScreen())
         start = start.boundedTo(s->availableGeometry().size() * 0.9).expandedTo(minimumSize());
@@ -116,61 +110,51 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::buildMenus()
+void frmMain::connectPanes()
 {
-    QMenu *file = lc::controls::addMenu(menuBar(), "&File", "mnuFile");
-    mnuFileConnect = lc::controls::addMenuItem(file, "&Open Lorecase", "mnuFileConnect");
-    mnuFilePrint = lc::controls::addMenuItem(file, "&Print", "mnuFilePrint");
-    file->addSeparator();
-    mnuFileExit = lc::controls::addMenuItem(file, "E&xit", "mnuFileExit");
-
-    QMenu *edit = lc::controls::addMenu(menuBar(), "&Edit", "mnuEdit");
-    mnuMaintPlatforms = lc::controls::addMenuItem(edit, "&Platforms", "mnuMaintPlatforms");
-    edit->addSeparator();
-    mnuSearchLorecase = lc::controls::addMenuItem(edit, "&Find...", "mnuSearchLorecase");
-
-    QMenu *view = lc::controls::addMenu(menuBar(), "&View", "mnuView");
-    mnuViewTop = lc::controls::addMenuItem(view, "&Title", "mnuViewTop");
-    mnuViewLeft = lc::controls::addMenuItem(view, "Book T&ree", "mnuViewLeft");
-    mnuViewBottom = lc::controls::addMenuItem(view, "&Details", "mnuViewBottom");
-    for (QAction *a : {mnuViewTop, mnuViewLeft, mnuViewBottom}) {
-        a->setCheckable(true);
-        a->setChecked(true);
-    }
-
-    QMenu *tools = lc::controls::addMenu(menuBar(), "&Tools", "mnuTools");
-    mnuViewQuickClip = lc::controls::addMenuItem(tools, "&Quick Clip Viewer", "mnuViewQuickClip");
-    tools->addSeparator();
-    mnuToolsOptions = lc::controls::addMenuItem(tools, "&Options...", "mnuToolsOptions");
-
-    QMenu *help = lc::controls::addMenu(menuBar(), "&Help", "mnuHelp");
-    mnuHelpContents = lc::controls::addMenuItem(help, "&Contents", "mnuHelpContents");
-    mnuHelpSearch = lc::controls::addMenuItem(help, "&Search For Help On...", "mnuHelpSearch");
-    help->addSeparator();
-    mnuTips = lc::controls::addMenuItem(help, "Tip Of The &Day", "mnuTips");
-    help->addSeparator();
-    mnuHelpUpdate = lc::controls::addMenuItem(help, "Check For &Updates...", "mnuHelpUpdate");
-    mnuLCSupport = lc::controls::addMenuItem(help, "&Online Support", "mnuLCSupport");
-    help->addSeparator();
-    mnuHelpAbout = lc::controls::addMenuItem(help, "&About Lorecase...", "mnuHelpAbout");
-
-    // Commands whose windows are not part of the program yet stay visible but disabled.
-    for (QAction *a : {mnuFilePrint, mnuMaintPlatforms, mnuSearchLorecase, mnuViewQuickClip,
-                       mnuToolsOptions, mnuHelpAbout})
-        a->setEnabled(false);
-
-    connect(mnuFileConnect, &QAction::triggered, this, &frmMain::mnuFileConnect_Click);
-    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
-    connect(mnuViewTop, &QAction::triggered, this, &frmMain::mnuViewTop_Click);
-    connect(mnuViewLeft, &QAction::triggered, this, &frmMain::mnuViewLeft_Click);
-    connect(mnuViewBottom, &QAction::triggered, this, &frmMain::mnuViewBottom_Click);
-    connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
-    connect(mnuHelpSearch, &QAction::triggered, this, &frmMain::mnuHelpSearch_Click);
-    connect(mnuTips, &QAction::triggered, this, &frmMain::mnuTips_Click);
-    connect(mnuHelpUpdate, &QAction::triggered, this, &frmMain::mnuHelpUpdate_Click);
-    connect(mnuLCSupport, &QAction::triggered, this, &frmMain::mnuLCSupport_Click);
+    // Every pane-to-pane connection lives here, so a pane never needs another pane. The
+    // splitter bars are the only parts that talk to the window so far.
+    connect(imgS1, &SplitterBar::pressed, this, &frmMain::imgS1_MouseDown);
+    connect(imgS1, &SplitterBar::moved, this, [this](int px) { imgS1_MouseMove(fromPixels(px)); });
+    connect(imgS1, &SplitterBar::released, this, &frmMain::imgS1_MouseUp);
+    connect(imgS2, &SplitterBar::pressed, this, &frmMain::imgS2_MouseDown);
+    connect(imgS2, &SplitterBar::moved, this, [this](int px) { imgS2_MouseMove(fromPixels(px)); });
+    connect(imgS2, &SplitterBar::released, this, &frmMain::imgS2_MouseUp);
 }
 
+void frmMain::connectCommands()
+{
+    const MainMenus &m = m_menus;
+    connect(m.mnuFileConnect, &QAction::triggered, this, &frmMain::mnuFileConnect_Click);
+    connect(m.mnuFileExit, &QAction::triggered, this, &QWidget::close);
+    connect(m.mnuViewTop, &QAction::triggered, this, &frmMain::mnuViewTop_Click);
+    connect(m.mnuViewLeft, &QAction::triggered, this, &frmMain::mnuViewLeft_Click);
+    connect(m.mnuViewBottom, &QAction::triggered, this, &frmMain::mnuViewBottom_Click);
+    connect(m.mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
+    connect(m.mnuHelpSearch, &QAction::triggered, this, &frmMain::mnuHelpSearch_Click);
+    connect(m.mnuTips, &QAction::triggered, this, &frmMain::mnuTips_Click);
+    connect(m.mnuHelpUpdate, &QAction::triggered, this, &frmMain::mnuHelpUpdate_Click);
+    connect(m.mnuLCSupport, &QAction::triggered, this, &frmMain::mnuLCSupport_Click);
+}
+
+void frmMain::updateCommands()
+{
+    const MainMenus &m = m_menus;
+    // Commands whose windows are not part of the program yet stay visible but disabled;
+    // printing also needs a file shown in the file view.
+    for (QAction *a : {m.mnuFilePrint, m.mnuMaintPlatforms, m.mnuSearchLorecase, m.mnuViewQuickClip,
+                       m.mnuToolsOptions, m.mnuHelpAbout})
+        a->setEnabled(false);
+    const PaneLayout::State &s = m_layout.state();
+    m.mnuViewTop->setChecked(s.toolBarHeight > 0);
+    m.mnuViewLeft->setChecked(s.treeVisible);
+    m.mnuViewBottom->setChecked(s.detailsVisible);
+}
+
+QSize frmMain::innerTwips() const
+{
+    return QSize(innerWidth(), innerHeight());
+}
 int frmMain::innerWidth() const
 {
     return fromPixels(m_client->width());
@@ -182,7 +166,16 @@ int frmMain::innerHeight() const
 
 QRect frmMain::paneTwips(Pane which) const
 {
-    return m_paneTwips[int(which)];
+    const PaneLayout::Rects &r = m_layout.rects();
+    switch (which) {
+    case Pane::Tree:
+        return r.tree;
+    case Pane::View:
+        return r.view;
+    case Pane::Details:
+        return r.details;
+    }
+    return {};
 }
 
 QWidget *frmMain::pane(Pane which) const
@@ -208,23 +201,22 @@ void frmMain::Form_Load()
         layout()->activate();
 
     m_helpFile = AppPath() + QStringLiteral("Lcase.hlp");
-    m_s1Top = m_toolBarHeight;
-    const int h = innerHeight();
-    m_s2Top = h - kDefaultDetailHeight - kGap;
+    m_layout.placeDefaultDetails(innerHeight());
 
+    PaneLayout::State &s = m_layout.state();
     if (GetNumber(QStringLiteral("Options"), QStringLiteral("AppLayout"), 0) == 1) {
         const QString layoutSection = QStringLiteral("Layout");
-        const bool tree = GetFlag(layoutSection, QStringLiteral("ctlTree"), true);
-        mnuViewLeft->setChecked(tree);
-        ctlTree->setVisible(tree);
-        const bool details = GetFlag(layoutSection, QStringLiteral("Detail"), true);
-        mnuViewBottom->setChecked(details);
-        ctlDetails->setVisible(details);
-        m_s1Left = GetNumber(layoutSection, QStringLiteral("imgs1Left"), kDefaultTreeWidth);
-        m_s2Top = GetNumber(layoutSection, QStringLiteral("imgs2Top"), m_s2Top);
-        m_detailHeight =
-            GetNumber(layoutSection, QStringLiteral("DetailHeight"), kDefaultDetailHeight);
+        s.treeVisible = GetFlag(layoutSection, QStringLiteral("ctlTree"), true);
+        s.detailsVisible = GetFlag(layoutSection, QStringLiteral("Detail"), true);
+        s.s1Left =
+            GetNumber(layoutSection, QStringLiteral("imgs1Left"), PaneLayout::kDefaultTreeWidth);
+        s.s2Top = GetNumber(layoutSection, QStringLiteral("imgs2Top"), s.s2Top);
+        s.detailHeight = GetNumber(layoutSection, QStringLiteral("DetailHeight"),
+                                   PaneLayout::kDefaultDetailHeight);
     }
+    ctlTree->setVisible(s.treeVisible);
+    ctlDetails->setVisible(s.detailsVisible);
+    updateCommands();
 
     QDir().mkpath(AppPath() + QStringLiteral("QuickClip"));
     SizeControls(false);
@@ -232,8 +224,12 @@ void frmMain::Form_Load()
 
 void frmMain::Form_Activate()
 {
+    // Marked before anything else: a message box below runs pending events, and a queued
+    // activation must not start up a second time inside it.
     if (m_activated)
         return;
+    m_activated = true;
+
     WriteLogBanner();
     if (Connect(AppPath() + QStringLiteral("lorecase.mdb"))) {
         if (viewSelectedTab() == 1)
@@ -242,7 +238,6 @@ void frmMain::Form_Activate()
         lc::ui::msgBox(QStringLiteral("There is a database connection error."), lc::ui::Buttons::Ok,
                        lc::ui::Icon::Critical, kTitle);
     }
-    m_activated = true;
 
     if (GetNumber(QStringLiteral("Settings"), QStringLiteral("FirstRun"), 0) == 0) {
         lc::settings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("FirstRun"),
@@ -273,123 +268,87 @@ void frmMain::SetFilesCaption()
     setWindowTitle(QStringLiteral("Lorecase - [") + gDBName + QStringLiteral("] - Files"));
 }
 
-void frmMain::placePane(QWidget *w, Pane which, int left, int top, int width, int height)
-{
-    // A move to a negative size is skipped, as if it had failed.
-    if (width < 0 || height < 0)
-        return;
-    m_paneTwips[int(which)] = QRect(left, top, width, height);
-    w->setGeometry(lc::twips::toPixels(left, top, width, height));
-}
-
 void frmMain::SizeControls(bool fromResize)
 {
-    const int w = innerWidth();
-    const int h = innerHeight();
-    const int t = m_toolBarHeight;
+    PaneLayout::State &s = m_layout.state();
+    s.treeVisible = ctlTree->isVisibleTo(this);
+    s.detailsVisible = ctlDetails->isVisibleTo(this);
+    const PaneLayout::Rects &r = m_layout.layout(innerTwips(), fromResize);
 
-    picToolBar->setGeometry(0, 0, m_client->width(), toPixels(t));
-    picToolBar->setVisible(t > 0);
+    picToolBar->setGeometry(0, 0, m_client->width(), toPixels(s.toolBarHeight));
+    picToolBar->setVisible(s.toolBarHeight > 0);
     lblCaption->setGeometry(0, 0, picToolBar->width(), picToolBar->height());
 
-    int r = 0;
-    if (ctlTree->isVisibleTo(this)) {
-        if (m_s1Left > w - 1000)
-            m_s1Left = w - 1000;
-        else if (m_s1Left < 1000)
-            m_s1Left = 1000;
-        r = m_s1Left + kGap;
-    }
+    ctlTree->setGeometry(pixels(r.tree));
+    ctlView->setGeometry(pixels(r.view));
+    ctlDetails->setGeometry(pixels(r.details));
 
-    int b = h;
-    if (ctlDetails->isVisibleTo(this)) {
-        // The details pane keeps its height when the window changes size.
-        if (fromResize)
-            m_s2Top = h - m_detailHeight - kGap;
-        if (m_s2Top > h - 970)
-            m_s2Top = h - 970;
-        else if (m_s2Top < 1000)
-            m_s2Top = 970;
-        b = m_s2Top;
-    }
-
-    const int p = b - m_s1Top;
-    placePane(ctlTree, Pane::Tree, 0, t, r - kGap, p);
-    placePane(ctlView, Pane::View, r, t, w - r, p);
-    const int detailTop = b + kGap;
-    if (ctlDetails->isVisibleTo(this))
-        m_detailHeight = h - detailTop;
-    placePane(ctlDetails, Pane::Details, 0, detailTop, w, h - detailTop);
-
-    m_s1Top = t;
     // The bars' hit areas straddle the gaps so they are easy to grab.
-    imgS1->setGeometry(toPixels(m_s1Left) - 2, toPixels(t), toPixels(kGap) + 4,
-                       std::max(0, toPixels(p)));
-    imgS1->setVisible(ctlTree->isVisibleTo(this));
-    imgS2->setGeometry(0, toPixels(m_s2Top) - 2, m_client->width(), toPixels(kGap) + 4);
-    imgS2->setVisible(ctlDetails->isVisibleTo(this));
+    imgS1->setGeometry(pixels(r.treeBar).adjusted(-2, 0, 2, 0));
+    imgS1->setVisible(s.treeVisible);
+    imgS2->setGeometry(0, toPixels(r.detailsBar.top()) - 2, m_client->width(),
+                       toPixels(r.detailsBar.height()) + 4);
+    imgS2->setVisible(s.detailsVisible);
     imgS1->raise();
     imgS2->raise();
 }
 
-void frmMain::imgS1_MouseDown()
+void frmMain::showDragBar()
 {
-    m_barPos = m_s1Left;
-    picSplitter->setGeometry(toPixels(m_barPos), toPixels(m_s1Top), toPixels(kGap),
-                             ctlView->height());
+    picSplitter->setGeometry(pixels(m_layout.dragBar(innerTwips())));
     picSplitter->show();
     picSplitter->raise();
-    m_dragging = Drag::Vertical;
+}
+
+void frmMain::imgS1_MouseDown()
+{
+    m_layout.pressSplitter(Qt::Vertical);
+    showDragBar();
+    // The bar is as high as the file view pane in pixels, whatever twips round to.
+    picSplitter->resize(picSplitter->width(), ctlView->height());
 }
 
 void frmMain::imgS1_MouseMove(int offsetTwips)
 {
-    if (m_dragging != Drag::Vertical)
-        return;
-    m_barPos = std::clamp(m_s1Left + offsetTwips, 0, innerWidth());
-    picSplitter->move(toPixels(m_barPos), picSplitter->y());
+    m_layout.moveSplitter(Qt::Vertical, offsetTwips, innerTwips());
+    if (m_layout.dragging())
+        picSplitter->move(toPixels(m_layout.dragPosition()), picSplitter->y());
 }
 
 void frmMain::imgS1_MouseUp()
 {
-    if (m_dragging != Drag::Vertical)
+    if (!m_layout.releaseSplitter(Qt::Vertical))
         return;
-    m_s1Left = m_barPos;
     SizeControls(false);
     picSplitter->hide();
-    m_dragging = Drag::None;
 }
 
 void frmMain::imgS2_MouseDown()
 {
-    m_barPos = m_s2Top;
-    picSplitter->setGeometry(0, toPixels(m_barPos), m_client->width(), toPixels(kGap));
-    picSplitter->show();
-    picSplitter->raise();
-    m_dragging = Drag::Horizontal;
+    m_layout.pressSplitter(Qt::Horizontal);
+    showDragBar();
+    picSplitter->resize(m_client->width(), picSplitter->height());
 }
 
 void frmMain::imgS2_MouseMove(int offsetTwips)
 {
-    if (m_dragging != Drag::Horizontal)
-        return;
-    m_barPos = std::clamp(m_s2Top + offsetTwips, 0, innerHeight());
-    picSplitter->move(0, toPixels(m_barPos));
+    m_layout.moveSplitter(Qt::Horizontal, offsetTwips, innerTwips());
+    if (m_layout.dragging())
+        picSplitter->move(0, toPixels(m_layout.dragPosition()));
 }
 
 void frmMain::imgS2_MouseUp()
 {
-    if (m_dragging != Drag::Horizontal)
+    if (!m_layout.releaseSplitter(Qt::Horizontal))
         return;
-    m_s2Top = m_barPos;
     SizeControls(false);
     picSplitter->hide();
-    m_dragging = Drag::None;
 }
 
 void frmMain::mnuViewTop_Click()
 {
-    m_toolBarHeight = mnuViewTop->isChecked() ? kToolBarHeight : 0;
+    m_layout.state().toolBarHeight =
+        m_menus.mnuViewTop->isChecked() ? PaneLayout::kToolBarHeight : 0;
     // The first pass moves the splitter's top, the second lays the panes out from it.
     SizeControls(false);
     SizeControls(false);
@@ -397,13 +356,13 @@ void frmMain::mnuViewTop_Click()
 
 void frmMain::mnuViewLeft_Click()
 {
-    ctlTree->setVisible(mnuViewLeft->isChecked());
+    ctlTree->setVisible(m_menus.mnuViewLeft->isChecked());
     SizeControls(false);
 }
 
 void frmMain::mnuViewBottom_Click()
 {
-    ctlDetails->setVisible(mnuViewBottom->isChecked());
+    ctlDetails->setVisible(m_menus.mnuViewBottom->isChecked());
     SizeControls(false);
 }
 
@@ -419,6 +378,7 @@ void frmMain::mnuFileConnect_Click()
         return;
     if (viewSelectedTab() == 1)
         SetFilesCaption();
+    updateCommands();
 }
 
 static void openHelp(const QString &file, int command)
@@ -488,12 +448,13 @@ bool frmMain::Form_QueryUnload()
 
 void frmMain::Form_Unload()
 {
+    const PaneLayout::State &s = m_layout.state();
     const QString layoutSection = QStringLiteral("Layout");
     SaveFlag(layoutSection, QStringLiteral("ctlTree"), ctlTree->isVisibleTo(this));
     SaveFlag(layoutSection, QStringLiteral("Detail"), ctlDetails->isVisibleTo(this));
-    SaveNumber(layoutSection, QStringLiteral("imgs1Left"), m_s1Left);
-    SaveNumber(layoutSection, QStringLiteral("imgs2Top"), m_s2Top);
-    SaveNumber(layoutSection, QStringLiteral("DetailHeight"), m_detailHeight);
+    SaveNumber(layoutSection, QStringLiteral("imgs1Left"), s.s1Left);
+    SaveNumber(layoutSection, QStringLiteral("imgs2Top"), s.s2Top);
+    SaveNumber(layoutSection, QStringLiteral("DetailHeight"), s.detailHeight);
     UnloadAll(m_keepClips);
 }
 
@@ -528,6 +489,9 @@ void frmMain::moveEvent(QMoveEvent *event)
 bool frmMain::event(QEvent *event)
 {
     const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        // Coming back from another window, the caption strip shows the active look again.
+        SetCaptionActive(lblCaption, true);
     if (!m_activated && (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show))
         QTimer::singleShot(0, this, &frmMain::Form_Activate);
     return handled;

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "MainMenus.h"
+#include "PaneLayout.h"
+
 #include <QMainWindow>
 #include <QRect>
 
-class QAction;
 class QFrame;
 class QLabel;
-class QMenu;
 class SplitterBar;
 
-// The main window: a caption strip across the top, the tree pane on the left, the file view
-// pane on the right and the details pane at the bottom, divided by two draggable splitters.
-// Positions are kept in twips; the panes are laid out by SizeControls.
+// The main window routes between its panes: the panes never call each other, the window
+// connects their signals to each other's slots (connectPanes), its menu items to its commands
+// (connectCommands) and keeps the commands' enabled states (updateCommands). The splitter
+// layout is PaneLayout's; the window only turns its twips into widget geometry.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -35,12 +37,12 @@ public:
 
     QLabel *captionLabel() const { return lblCaption; }
     bool activated() const { return m_activated; }
-    int imgS1Left() const { return m_s1Left; }
-    int imgS2Top() const { return m_s2Top; }
-    int detailHeight() const { return m_detailHeight; }
-    int toolBarHeight() const { return m_toolBarHeight; }
-    int splitterBarPos() const { return m_barPos; }
-    bool dragging() const { return m_dragging != Drag::None; }
+    int imgS1Left() const { return m_layout.state().s1Left; }
+    int imgS2Top() const { return m_layout.state().s2Top; }
+    int detailHeight() const { return m_layout.state().detailHeight; }
+    int toolBarHeight() const { return m_layout.state().toolBarHeight; }
+    int splitterBarPos() const { return m_layout.dragPosition(); }
+    bool dragging() const { return m_layout.dragging(); }
     int innerWidth() const;
     int innerHeight() const;
     enum class Pane { Tree, View, Details };
@@ -51,12 +53,7 @@ public:
     // The selected tab of the file view pane (1: Files).
     int viewSelectedTab() const { return 1; }
 
-    QAction *mnuFileConnect, *mnuFilePrint, *mnuFileExit;
-    QAction *mnuMaintPlatforms, *mnuSearchLorecase;
-    QAction *mnuViewTop, *mnuViewLeft, *mnuViewBottom;
-    QAction *mnuViewQuickClip, *mnuToolsOptions;
-    QAction *mnuHelpContents, *mnuHelpSearch, *mnuTips, *mnuHelpUpdate, *mnuLCSupport,
-        *mnuHelpAbout;
+    const MainMenus &menus() const { return m_menus; }
 
     // Menu commands.
     void mnuFileConnect_Click();
@@ -82,9 +79,11 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    enum class Drag { None, Vertical, Horizontal };
-    void buildMenus();
-    void placePane(QWidget *w, Pane which, int left, int top, int width, int height);
+    void connectPanes();
+    void connectCommands();
+    void updateCommands();
+    QSize innerTwips() const;
+    void showDragBar();
 
     QWidget *m_client = nullptr;
     QWidget *picToolBar = nullptr;
@@ -95,15 +94,9 @@ private:
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;
     QWidget *picSplitter = nullptr;
+    MainMenus m_menus;
 
-    int m_toolBarHeight = 375;
-    int m_s1Left = 3720;
-    int m_s1Top = 375;
-    int m_s2Top = 0;
-    int m_detailHeight = 2295;
-    int m_barPos = 0; // picSplitter's left (vertical drag) or top (horizontal drag)
-    QRect m_paneTwips[3];
-    Drag m_dragging = Drag::None;
+    PaneLayout m_layout;
     bool m_activated = false;
     bool m_loaded = false;
     bool m_keepClips = false;

@@ -2,19 +2,16 @@
 
 #include "captionlook.h"
 #include "errorlog.h"
-#include "frmMain.h"
-#include "frmSplash.h"
 #include "programfolder.h"
 #include "uiservice.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
-#include <QPalette>
 #include <QPointer>
+#include <QWidget>
 
 namespace {
-QPointer<frmMain> g_mainForm;
+QPointer<QWidget> g_mainForm;
 bool g_unloading = false;
 } // namespace
 
@@ -57,8 +54,6 @@ void UnloadForm(QWidget *form)
         if (form != g_mainForm)
             form->deleteLater();
     }
-    if (g_mainForm)
-        SetCaptionActive(g_mainForm->captionLabel(), true);
 }
 
 void UnloadAll(bool keepClipScratch)
@@ -76,32 +71,11 @@ void UnloadAll(bool keepClipScratch)
     g_unloading = false;
 }
 
-frmMain *MainForm()
+QWidget *MainForm()
 {
     return g_mainForm;
 }
-void SetMainForm(frmMain *form)
+void SetMainForm(QWidget *form)
 {
     g_mainForm = form;
-}
-
-int Main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Lorecase"));
-    QApplication::setApplicationVersion(lc::errorlog::programInfo().version());
-
-    auto *splash = new frmSplash;
-    splash->show();
-    app.processEvents();
-
-    frmMain main;
-    SetMainForm(&main);
-    main.Form_Load();
-    main.show();
-    UnloadForm(splash);
-
-    const int rc = app.exec();
-    SetMainForm(nullptr);
-    return rc;
 }

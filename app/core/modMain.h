@@ -6,7 +6,6 @@
 
 class QLabel;
 class QWidget;
-class frmMain;
 
 // The program folder: the folder of the running program (or LORECASE_HOME) with exactly
 // one trailing separator.
@@ -23,16 +22,14 @@ void WriteLogBanner();
 // Closes every open window, then removes the Quick Clip scratch file (unless the user asked
 // to save clips that nothing could save yet).
 void UnloadAll(bool keepClipScratch = false);
-// Closes one window and gives the main window's caption label its active look.
+// Closes one window and releases it; the main window is only closed, never released.
 void UnloadForm(QWidget *form);
 // Black with white text while a pane has the focus, system colours otherwise.
 void SetCaptionActive(QLabel *label, bool active);
 
-// The one main window of the run (null before it is made and after it is gone).
-frmMain *MainForm();
-void SetMainForm(frmMain *form);
-
-// The entry routine: splash, main window, event loop.
-int Main(int argc, char **argv);
+// The one main window of the run (null before it is made and after it is gone). Kept as a
+// plain widget: the services know which window it is, not what it holds.
+QWidget *MainForm();
+void SetMainForm(QWidget *form);
 
 inline const QString kClipScratchFile = QStringLiteral("~clp.tmp");

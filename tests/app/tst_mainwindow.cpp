@@ -35,6 +35,24 @@ struct Started {
     }
     ~Started() { SetMainForm(nullptr); }
 };
+
+// Real message boxes run a nested event loop; these let pending events run the same way.
+class EventRunningUi : public ScriptedUi {
+public:
+    Answer messageBox(const QString &text, const QString &title, lc::ui::Buttons buttons,
+                      Icon icon) override
+    {
+        const Answer answer = ScriptedUi::messageBox(text, title, buttons, icon);
+        QCoreApplication::processEvents();
+        return answer;
+    }
+};
+
+void sendActivate(QWidget &window)
+{
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&window, &activate);
+}
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -194,11 +212,11 @@ private Q_SLOTS:
             d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
             return 1;
         });
-        s.form.mnuTips->trigger();
+        s.form.menus().mnuTips->trigger();
         QCOMPARE(lc::settings::GetSetting("Settings", "TOD", ""), QStringLiteral("1"));
         // Closing with the close box leaves the setting alone.
         lc::settings::SaveSetting("Settings", "TOD", "0");
-        s.form.mnuTips->trigger();
+        s.form.menus().mnuTips->trigger();
         QCOMPARE(lc::settings::GetSetting("Settings", "TOD", ""), QStringLiteral("0"));
     }
 
@@ -233,6 +251,84 @@ private Q_SLOTS:
         QVERIFY(s.form.isVisible());
     }
 
+    void startUpRunsOnceWhileBoxesRunEvents()
+    {
+        TestHome home(TestHome::Db::None);
+        lc::settings::SaveSetting("Settings", "FirstRun", "1");
+        lc::settings::SaveSetting("Settings", "TOD", "0");
+        home.write(QStringLiteral("lorecase.mdb"), "garbage");
+        auto owned = std::make_unique<EventRunningUi>();
+        EventRunningUi &ui = *owned;
+        lc::ui::setService(std::move(owned));
+        frmMain form;
+        SetMainForm(&form);
+        form.Form_Load();
+        form.show();        // queues the first activation ...
+        sendActivate(form); // ... and the window manager's activation queues another
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        SetMainForm(nullptr);
+        QVERIFY(form.activated());
+        QCOMPARE(ui.messages().size(), 2);
+        QCOMPARE(ui.messages().at(1), kConnectError);
+        QCOMPARE(home.read(QStringLiteral("error.log")).count("  Source = Connect\r\n"), 1);
+    }
+
+    void captionLook()
+    {
+        QLabel label;
+        SetCaptionActive(&label, true);
+        QCOMPARE(label.palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(Qt::white));
+        SetCaptionActive(&label, false);
+        const QPalette sys = QApplication::palette();
+        QCOMPARE(label.palette().color(QPalette::Window), sys.color(QPalette::Dark));
+        QCOMPARE(label.palette().color(QPalette::WindowText), sys.color(QPalette::Button));
+
+        // Back from another window, the main window gives its own caption the active look.
+        TestHome home;
+        Started s;
+        SetCaptionActive(s.form.captionLabel(), false);
+        sendActivate(s.form);
+        QCOMPARE(s.form.captionLabel()->palette().color(QPalette::Window), QColor(Qt::black));
+    }
+
+    void standardShortcuts_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("key");
+        QTest::newRow("open") << "mnuFileConnect" << int(QKeySequence::Open);
+        QTest::newRow("print") << "mnuFilePrint" << int(QKeySequence::Print);
+        QTest::newRow("quit") << "mnuFileExit" << int(QKeySequence::Quit);
+        QTest::newRow("find") << "mnuSearchLorecase" << int(QKeySequence::Find);
+        QTest::newRow("options") << "mnuToolsOptions" << int(QKeySequence::Preferences);
+        QTest::newRow("help") << "mnuHelpContents" << int(QKeySequence::HelpContents);
+    }
+    void standardShortcuts()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, key);
+        TestHome home;
+        frmMain form;
+        auto *a = form.findChild<QAction *>(item);
+        QVERIFY(a);
+        QCOMPARE(a->shortcut(), QKeySequence(QKeySequence::StandardKey(key)));
+    }
+
+    void f1OpensTheHelp()
+    {
+        TestHome home;
+        Started s;
+        home.write(QStringLiteral("Lcase.hlp"), "<html></html>");
+        home.ui().calls.clear();
+        QApplication::setActiveWindow(&s.form);
+        QVERIFY(QTest::qWaitForWindowActive(&s.form));
+        QTest::keyClick(&s.form, Qt::Key_F1);
+        const auto help = home.ui().callsOf(ScriptedUi::Kind::Help);
+        QCOMPARE(help.size(), 1);
+        QCOMPARE(help[0].title, QStringLiteral("15"));
+    }
+
     void menusArePresentAndCaptioned()
     {
         TestHome home;
@@ -264,7 +360,7 @@ private Q_SLOTS:
             QVERIFY2(a, name);
             QCOMPARE(a->text(), QString::fromUtf8(caption));
         }
-        QVERIFY(form.mnuViewLeft->isCheckable() && form.mnuViewLeft->isChecked());
+        QVERIFY(form.menus().mnuViewLeft->isCheckable() && form.menus().mnuViewLeft->isChecked());
         QVERIFY(form.findChild<QWidget *>(QStringLiteral("picToolBar")));
         QVERIFY(form.findChild<QLabel *>(QStringLiteral("lblCaption")));
     }
@@ -334,18 +430,18 @@ private Q_SLOTS:
         TestHome home;
         Started s;
         const int w = s.form.innerWidth();
-        s.form.mnuViewLeft->trigger();
+        s.form.menus().mnuViewLeft->trigger();
         QVERIFY(!s.form.pane(Pane::Tree)->isVisible());
         QCOMPARE(s.form.paneTwips(Pane::View).left(), 0);
         QCOMPARE(s.form.paneTwips(Pane::View).width(), w);
-        s.form.mnuViewLeft->trigger();
+        s.form.menus().mnuViewLeft->trigger();
         QVERIFY(s.form.pane(Pane::Tree)->isVisible());
 
-        s.form.mnuViewBottom->trigger();
+        s.form.menus().mnuViewBottom->trigger();
         QVERIFY(!s.form.pane(Pane::Details)->isVisible());
         QCOMPARE(s.form.paneTwips(Pane::View).bottom() + 1, s.form.innerHeight());
 
-        s.form.mnuViewTop->trigger();
+        s.form.menus().mnuViewTop->trigger();
         QCOMPARE(s.form.toolBarHeight(), 0);
         QCOMPARE(s.form.paneTwips(Pane::View).top(), 0);
         QCOMPARE(s.form.paneTwips(Pane::View).height(), s.form.innerHeight());
@@ -379,7 +475,7 @@ private Q_SLOTS:
         Started s;
         QCOMPARE(s.form.imgS1Left(), 5000);
         QVERIFY(!s.form.pane(Pane::Tree)->isVisible());
-        QVERIFY(!s.form.mnuViewLeft->isChecked());
+        QVERIFY(!s.form.menus().mnuViewLeft->isChecked());
     }
 
     void savedLayoutIsClamped()
@@ -405,7 +501,7 @@ private Q_SLOTS:
             [&](const QString &sec, const QString &key, const QString &v) {
                 writes << sec + u'/' + key + u'=' + v;
             });
-        s.form.mnuViewLeft->trigger();
+        s.form.menus().mnuViewLeft->trigger();
         QVERIFY(s.form.close());
         QVERIFY(home.ui().messages().isEmpty());
         QCOMPARE(writes.size(), 5);
@@ -454,17 +550,17 @@ private Q_SLOTS:
         Started s;
         QVERIFY(QFile::copy(home.dbPath(), home.file(QStringLiteral("other.games.mdb"))));
         home.ui().files.enqueue(home.dbPath()); // the open one: nothing happens
-        s.form.mnuFileConnect->trigger();
+        s.form.menus().mnuFileConnect->trigger();
         QCOMPARE(gDBName, QStringLiteral("lorecase"));
         home.ui().files.enqueue(home.file(QStringLiteral("other.games.mdb")));
-        s.form.mnuFileConnect->trigger();
+        s.form.menus().mnuFileConnect->trigger();
         QCOMPARE(gDBName, QStringLiteral("other.games"));
         QCOMPARE(s.form.windowTitle(), QStringLiteral("Lorecase - [other.games] - Files"));
         const auto opens = home.ui().callsOf(ScriptedUi::Kind::Open);
         QCOMPARE(opens.size(), 2);
         QCOMPARE(opens[0].text, QStringLiteral("Select Lorecase..."));
         QCOMPARE(opens[0].title, QStringLiteral("MDB Files *.mdb|*.mdb"));
-        s.form.mnuFileConnect->trigger(); // cancelled dialog
+        s.form.menus().mnuFileConnect->trigger(); // cancelled dialog
         QCOMPARE(gDBName, QStringLiteral("other.games"));
     }
 
@@ -473,17 +569,17 @@ private Q_SLOTS:
         TestHome home;
         Started s;
         home.ui().calls.clear();
-        s.form.mnuHelpContents->trigger(); // no help file in the test folder
+        s.form.menus().mnuHelpContents->trigger(); // no help file in the test folder
         QCOMPARE(home.ui().messages(),
                  QStringList{"Unable to display Help Contents. The Help file is missing."});
         home.write(QStringLiteral("Lcase.hlp"), "<html></html>");
-        s.form.mnuHelpSearch->trigger();
+        s.form.menus().mnuHelpSearch->trigger();
         const auto help = home.ui().callsOf(ScriptedUi::Kind::Help);
         QCOMPARE(help.size(), 1);
         QCOMPARE(help[0].title, QStringLiteral("261"));
 
         home.ui().calls.clear();
-        s.form.mnuHelpUpdate->trigger();
+        s.form.menus().mnuHelpUpdate->trigger();
         QCOMPARE(home.ui().messages(),
                  QStringList{"The Lorecase Updater has been moved or is missing."});
         QVERIFY(!QFile::exists(home.file(QStringLiteral("~udtmp.tmp"))));
