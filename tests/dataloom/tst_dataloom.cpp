@@ -265,6 +265,8 @@ private Q_SLOTS:
         QCOMPARE(f.Description(), QString());
         QCOMPARE(f.Sub_Cat(), quint8(2));
         QCOMPARE(f.TextRTF(), QStringLiteral("plain"));
+        QCOMPARE(f.Record().fileId, 2); // the ids a viewer/editor is opened with
+        QCOMPARE(f.Record().gameId, 1);
         f.Clear();
         QCOMPARE(f.Sub_Cat(), quint8(0));
         QVERIFY(f.Source().isEmpty());
