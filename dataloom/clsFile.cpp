@@ -1,16 +1,12 @@
 #include "clsFile.h"
 
 #include "connection.h"
-#include "fixedlists.h"
 #include "modDataloom.h"
 #include "recordset.h"
 
 void clsFile::Clear()
 {
-    m_subCat = 0;
-    m_source.clear();
-    m_description.clear();
-    m_textRtf.clear();
+    m_record = {};
 }
 
 void clsFile::SelectRecord(qint32 fileId)
@@ -32,14 +28,5 @@ void clsFile::SelectRecord(qint32 fileId)
     if (rs.recordCount() == 0)
         return;
     // A null column cannot be converted and leaves its property as Clear left it.
-    Clear();
-    if (const auto sub = lc::names::toByteId(rs.field(QStringLiteral("Sub_Cat"))))
-        m_subCat = *sub;
-    const auto text = [&rs](const char *name) {
-        const QVariant v = rs.field(QString::fromLatin1(name));
-        return v.isNull() ? QString() : v.toString();
-    };
-    m_source = text("src");
-    m_description = text("Desc");
-    m_textRtf = text("txt_rtf");
+    m_record = lc::db::readFileRecord(rs);
 }

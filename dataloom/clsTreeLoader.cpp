@@ -5,10 +5,12 @@
 #include "fixedlists.h"
 #include "modDataloom.h"
 #include "recordset.h"
+#include "treekeys.h"
 #include "treenodes.h"
 
 #include <QStringBuilder>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -42,8 +44,8 @@ public:
 
         m_tree.clear();
         const lc::controls::BulkAdd bulk(m_tree);
-        const int root = m_tree.add({}, QStringLiteral("ROOT"), QStringLiteral("Lorecase"),
-                                    QStringLiteral("pg"), {});
+        const int root =
+            m_tree.add({}, lc::keys::kRoot, QStringLiteral("Lorecase"), QStringLiteral("pg"), {});
         m_tree.setExpanded(root, true);
         m_tree.setExpandedImage(root, QStringLiteral("ROOT"));
         if (m_rs.recordCount() == 0)
@@ -68,10 +70,10 @@ private:
                 throw Failure{m_rs.lastError()};
             const int n = m_rs.recordCount();
             if (n == 1) {
-                addPlatform(QStringLiteral("ROOT"), brand, {});
+                addPlatform(lc::keys::kRoot, brand, {});
             } else if (n > 1 && brand != u"PC" && brand != u"Arcade") {
                 const QString brandKey = m_rs.field(QStringLiteral("brand")).toString();
-                if (m_tree.add(QStringLiteral("ROOT"), brandKey, brandKey, brand, {}) < 0)
+                if (m_tree.add(lc::keys::kRoot, brandKey, brandKey, brand, {}) < 0)
                     throw Failure{
                         {lc::db::ErrInvalidArgument,
                          QStringLiteral("The brand node %1 could not be added.").arg(brandKey)}};
@@ -101,7 +103,7 @@ private:
                             .arg(name, idValue.toString())});
             return;
         }
-        const QString key = QStringLiteral("P_") + QString::number(*id);
+        const QString key = lc::keys::platformKey(*id);
         const int games = count(m_games, QStringLiteral("platform_id =") + QString::number(*id));
         const int node = m_tree.add(parentKey, key, caption(name, games), image, selImage);
         if (node < 0)
@@ -120,10 +122,9 @@ private:
                 m_games.Count(QStringLiteral("platform_id = ") + QString::number(platformId) +
                               QStringLiteral(" And genre_id = ") + QString::number(g));
             const QString name = lc::names::genreName(g);
-            const int node = m_tree.add(
-                platformKey, QStringLiteral("G_") + QString::number(g) + u'|' + platformKey,
-                caption(name, std::max(n, 0)), QStringLiteral("genre"),
-                QStringLiteral("genre_hot"));
+            const int node = m_tree.add(platformKey, lc::keys::genreKey(g, platformId),
+                                        caption(name, std::max(n, 0)), QStringLiteral("genre"),
+                                        QStringLiteral("genre_hot"));
             if (node >= 0)
                 m_tree.setTag(node, name);
         }
@@ -161,12 +162,18 @@ private:
                                 .arg(name, idValue.toString(), m_rs.field(fGenre).toString())});
                 continue;
             }
-            const QString gk =
-                u"G_" % QString::number(*genre) % u"|P_" % QString::number(*platform);
-            const QString idText = QString::number(id);
-            const int files = count(m_files, u"game_id = " % idText);
-            const int node =
-                m_tree.add(gk, u"N_" % idText % u'|' % gk, caption(name, files), image, selImage);
+            if (id < 0 || id > std::numeric_limits<qint32>::max()) {
+                // Game ids are 32-bit everywhere; a larger one would name another game.
+                reportOnce({lc::db::ErrInvalidArgument,
+                            QStringLiteral("The game %1 (id %2) was left out: game ids must "
+                                           "be 32-bit numbers.")
+                                .arg(name, idValue.toString())});
+                continue;
+            }
+            const int files = count(m_files, u"game_id = " % QString::number(id));
+            const int node = m_tree.add(lc::keys::genreKey(*genre, *platform),
+                                        lc::keys::gameKey(qint32(id), *genre, *platform),
+                                        caption(name, files), image, selImage);
             if (node < 0)
                 throw Failure{
                     {lc::db::ErrInvalidArgument,

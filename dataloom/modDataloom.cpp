@@ -1,7 +1,6 @@
 #include "modDataloom.h"
 
 #include "errorlog.h"
-#include "uiservice.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,28 +21,24 @@ QString componentFolder()
     return QCoreApplication::applicationDirPath() + u'/';
 }
 
+lc::errorlog::Reporter reporter(const QString &logPath)
+{
+    return {lc::errorlog::componentStyle(lc::errorlog::componentEntry,
+                                         QStringLiteral("Dataloom Error"),
+                                         componentFolder() + QStringLiteral("Dataloom.log")),
+            logPath};
+}
+
 void WriteEntry(const QString &className, const QString &source, const lc::db::Error &error,
                 QString &logPath)
 {
-    if (logPath.isEmpty())
-        logPath = componentFolder() + QStringLiteral("Dataloom.log");
-    lc::errorlog::append(logPath,
-                         lc::errorlog::componentEntry(className, source, error.number,
-                                                      error.description, lc::errorlog::now()));
+    logPath = reporter(logPath).write(className, source, error).logPath();
 }
 
 void LogError(const QString &className, const QString &source, const lc::db::Error &error,
               QString &logPath)
 {
-    if (error.number == 0)
-        return;
-    auto &ui = lc::ui::service();
-    ui.setWaitCursor(false);
-    WriteEntry(className, source, error, logPath);
-    ui.messageBox(
-        lc::errorlog::componentBoxText(source, className, error.number, error.description),
-        QString::fromLatin1(lc::errorlog::kComponentBoxTitle), lc::ui::Buttons::Ok,
-        lc::ui::Icon::Critical);
+    logPath = reporter(logPath).report(className, source, error, true).logPath();
 }
 
 } // namespace dataloom

@@ -2,6 +2,7 @@
 
 #include "dataloom_export.h"
 #include "dberror.h"
+#include "errorlog.h"
 
 #include <QString>
 
@@ -17,6 +18,9 @@ DATALOOM_EXPORT void LogError(const QString &className, const QString &source,
 // each time, such as one per bad row).
 DATALOOM_EXPORT void WriteEntry(const QString &className, const QString &source,
                                 const lc::db::Error &error, QString &logPath);
+
+// The component's reporter: its entries and box, Dataloom.log beside it as the fallback.
+DATALOOM_EXPORT lc::errorlog::Reporter reporter(const QString &logPath);
 
 // The folder the component's library was loaded from, with a trailing separator.
 DATALOOM_EXPORT QString componentFolder();

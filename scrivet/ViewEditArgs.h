@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filerecord.h"
+
 #include <QString>
 
 // What the viewer/editor window is opened for.
@@ -10,16 +12,12 @@ enum enMode : quint8 {
     enBrandNew = 3, // no caller opens the window so; it keeps the designed look
 };
 
-// The ten values clsVWED::Show takes, under the names callers know them by.
+// What clsVWED::Show takes: the mode, the game the file belongs to, and the file's record
+// (file id 0 and sub-category 0 for a new file).
 struct ViewEditArgs {
     enMode vMode = enView;
     quint8 bytPlatformId = 0;
     quint8 bytGenreId = 0;
-    qint32 lngGameId = 0;
     QString strGameTitle;
-    qint32 lngFileId = 0; // 0 for a new file
-    quint8 bytSubCat = 0; // 0: none chosen yet
-    QString strSource;
-    QString strDescription;
-    QString strTextRTF; // RTF, or plain text from older rows
+    lc::db::FileRecord record;
 };

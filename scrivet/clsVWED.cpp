@@ -1,27 +1,13 @@
 #include "clsVWED.h"
 
 #include "connection.h"
+#include "filerecord.h"
 #include "modScrivet.h"
 #include "recordset.h"
 
 namespace {
 
 const QString kModule = QStringLiteral("clsVWED.cls");
-
-struct FileRow {
-    quint8 subCat = 0;
-    QString source;
-    QString description;
-    QString text;
-};
-
-bool writeFields(lc::db::Recordset &rs, const FileRow &row)
-{
-    return rs.setField(QStringLiteral("Sub_Cat"), int(row.subCat)) &&
-           rs.setField(QStringLiteral("src"), row.source) &&
-           rs.setField(QStringLiteral("Desc"), row.description) &&
-           rs.setField(QStringLiteral("txt_rtf"), row.text);
-}
 
 lc::db::Error noConnection()
 {
@@ -31,7 +17,7 @@ lc::db::Error noConnection()
 // Adds a file to a game; the new row's id comes straight from the insert. The recordset
 // selects no rows: loading the whole table only to add one took about half a second and
 // 800 MB on a collection of 200,000 files.
-lc::db::Error insertFile(lc::db::Connection *conn, qint32 gameId, const FileRow &row, qint32 *newId)
+lc::db::Error insertFile(lc::db::Connection *conn, lc::db::FileRecord &file)
 {
     if (!conn)
         return noConnection();
@@ -39,25 +25,55 @@ lc::db::Error insertFile(lc::db::Connection *conn, qint32 gameId, const FileRow 
     if (!rs.open(QStringLiteral("SELECT auto_id, game_id, sub_cat, src, desc, txt_rtf FROM file "
                                 "WHERE auto_id = 0"),
                  *conn) ||
-        !rs.addNew() || !rs.setField(QStringLiteral("GAME_ID"), gameId) || !writeFields(rs, row) ||
-        !rs.update())
+        !rs.addNew() || !rs.setField(QStringLiteral("GAME_ID"), file.gameId) ||
+        !lc::db::writeFileFields(rs, file) || !rs.update())
         return rs.lastError();
-    *newId = qint32(rs.lastInsertId());
+    file.fileId = qint32(rs.lastInsertId());
     return {};
 }
 
-lc::db::Error rewriteFile(lc::db::Connection *conn, qint32 fileId, const FileRow &row)
+lc::db::Error rewriteFile(lc::db::Connection *conn, const lc::db::FileRecord &file)
 {
     if (!conn)
         return noConnection();
     lc::db::Recordset rs;
     if (!rs.open(QStringLiteral("SELECT auto_id, sub_cat, src, desc, txt_rtf FROM file WHERE "
                                 "auto_id = ") +
-                     QString::number(fileId),
+                     QString::number(file.fileId),
                  *conn) ||
-        !writeFields(rs, row) || !rs.update())
+        !lc::db::writeFileFields(rs, file) || !rs.update())
         return rs.lastError();
     return {};
+}
+
+// The window's values over the record they change.
+lc::db::FileRecord withFields(lc::db::FileRecord file, quint8 subCat, const QString &source,
+                              const QString &description, const QString &text)
+{
+    file.subCat = subCat;
+    file.source = source;
+    file.description = description;
+    file.textRtf = text;
+    return file;
+}
+
+// Stores a new file and gives it its id; a failure is logged and shown.
+bool storeNew(lc::db::Connection *conn, const QString &log, lc::db::FileRecord &file)
+{
+    if (const lc::db::Error e = insertFile(conn, file)) {
+        scrivet::LogError(kModule, QStringLiteral("AddFile"), e.number, e.description, log, true);
+        return false;
+    }
+    return true;
+}
+
+bool storeChanged(lc::db::Connection *conn, const QString &log, const lc::db::FileRecord &file)
+{
+    if (const lc::db::Error e = rewriteFile(conn, file)) {
+        scrivet::LogError(kModule, QStringLiteral("Save File"), e.number, e.description, log, true);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -88,28 +104,23 @@ void clsVWED::keepWindowAlone()
     disconnect(w, nullptr, this, nullptr);
     lc::db::Connection *conn = M_ADO_CONNECTION;
     const QString log = ErrLogFile;
-    const qint32 gameId = m_file.lngGameId;
+    const lc::db::FileRecord shown = m_file.record;
     connect(w, &frmVWED::AddFile, w,
-            [w, conn, log, gameId](quint8 subCat, const QString &source, const QString &desc,
-                                   const QString &text) {
-                qint32 id = 0;
-                if (const lc::db::Error e =
-                        insertFile(conn, gameId, {subCat, source, desc, text}, &id)) {
-                    scrivet::LogError(kModule, QStringLiteral("AddFile"), e.number, e.description,
-                                      log, true);
+            [w, conn, log, shown](quint8 subCat, const QString &source, const QString &desc,
+                                  const QString &text) {
+                lc::db::FileRecord file = withFields(shown, subCat, source, desc, text);
+                file.fileId = 0;
+                if (!storeNew(conn, log, file))
                     w->StoreFailed();
-                }
             });
-    connect(
-        w, &frmVWED::SaveEdit, w,
-        [w, conn, log](qint32 fileId, quint8 subCat, const QString &source, const QString &desc,
-                       const QString &text) {
-            if (const lc::db::Error e = rewriteFile(conn, fileId, {subCat, source, desc, text})) {
-                scrivet::LogError(kModule, QStringLiteral("Save File"), e.number, e.description,
-                                  log, true);
-                w->StoreFailed();
-            }
-        });
+    connect(w, &frmVWED::SaveEdit, w,
+            [w, conn, log, shown](qint32 fileId, quint8 subCat, const QString &source,
+                                  const QString &desc, const QString &text) {
+                lc::db::FileRecord file = withFields(shown, subCat, source, desc, text);
+                file.fileId = fileId;
+                if (!storeChanged(conn, log, file))
+                    w->StoreFailed();
+            });
     w->setAttribute(Qt::WA_DeleteOnClose);
 }
 
@@ -129,38 +140,40 @@ void clsVWED::Show(const ViewEditArgs &file)
 void clsVWED::frmViewEdit_AddFile(quint8 bytSubCat, const QString &strSource,
                                   const QString &strDescription, const QString &strTextRTF)
 {
-    qint32 newId = 0;
-    const FileRow row{bytSubCat, strSource, strDescription, strTextRTF};
-    if (const lc::db::Error e = insertFile(M_ADO_CONNECTION, m_file.lngGameId, row, &newId)) {
-        scrivet::LogError(kModule, QStringLiteral("AddFile"), e.number, e.description, ErrLogFile,
-                          true);
-        if (frmViewEdit)
-            frmViewEdit->StoreFailed();
-        return;
-    }
-    m_file.lngFileId = newId;
-    m_file.bytSubCat = bytSubCat;
-    m_file.strSource = strSource;
-    m_file.strDescription = strDescription;
-    m_file.strTextRTF = strTextRTF;
-    Q_EMIT AddFile(m_file.bytPlatformId, m_file.bytGenreId, m_file.lngGameId, newId, bytSubCat,
-                   strSource, strDescription, strTextRTF);
+    lc::db::FileRecord file =
+        withFields(m_file.record, bytSubCat, strSource, strDescription, strTextRTF);
+    file.fileId = 0;
+    storeNewFile(file);
 }
 
 void clsVWED::frmViewEdit_SaveEdit(qint32 lngFileId, quint8 bytSubCat, const QString &strSource,
                                    const QString &strDescription, const QString &strTextRTF)
 {
-    const FileRow row{bytSubCat, strSource, strDescription, strTextRTF};
-    if (const lc::db::Error e = rewriteFile(M_ADO_CONNECTION, lngFileId, row)) {
-        scrivet::LogError(kModule, QStringLiteral("Save File"), e.number, e.description, ErrLogFile,
-                          true);
+    lc::db::FileRecord file =
+        withFields(m_file.record, bytSubCat, strSource, strDescription, strTextRTF);
+    file.fileId = lngFileId;
+    storeChangedFile(file);
+}
+
+void clsVWED::storeNewFile(lc::db::FileRecord file)
+{
+    if (!storeNew(M_ADO_CONNECTION, ErrLogFile, file)) {
         if (frmViewEdit)
             frmViewEdit->StoreFailed();
         return;
     }
-    m_file.bytSubCat = bytSubCat;
-    m_file.strSource = strSource;
-    m_file.strDescription = strDescription;
-    m_file.strTextRTF = strTextRTF;
-    Q_EMIT SaveEdit(lngFileId, bytSubCat, strSource, strDescription, strTextRTF);
+    m_file.record = file;
+    Q_EMIT AddFile(m_file.bytPlatformId, m_file.bytGenreId, file.gameId, file.fileId, file.subCat,
+                   file.source, file.description, file.textRtf);
+}
+
+void clsVWED::storeChangedFile(const lc::db::FileRecord &file)
+{
+    if (!storeChanged(M_ADO_CONNECTION, ErrLogFile, file)) {
+        if (frmViewEdit)
+            frmViewEdit->StoreFailed();
+        return;
+    }
+    m_file.record = file;
+    Q_EMIT SaveEdit(file.fileId, file.subCat, file.source, file.description, file.textRtf);
 }

@@ -43,6 +43,9 @@ private:
                              const QString &strDescription, const QString &strTextRTF);
     void frmViewEdit_SaveEdit(qint32 lngFileId, quint8 bytSubCat, const QString &strSource,
                               const QString &strDescription, const QString &strTextRTF);
+    // The stores behind the window's events; on success they raise the class's own.
+    void storeNewFile(lc::db::FileRecord file);
+    void storeChangedFile(const lc::db::FileRecord &file);
     void keepWindowAlone();
 
     QPointer<frmVWED> frmViewEdit;

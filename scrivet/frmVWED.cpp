@@ -390,7 +390,7 @@ void frmVWED::showSourceAsLink(bool link)
 void frmVWED::Form_Load(const ViewEditArgs &file)
 {
     m_mode = file.vMode;
-    m_fileId = file.lngFileId;
+    m_fileId = file.record.fileId;
     m_gameTitle = file.strGameTitle;
 
     using namespace lc::settings;
@@ -408,7 +408,7 @@ void frmVWED::Form_Load(const ViewEditArgs &file)
     for (const char *size : kSizes)
         cboFontSize->addItem(QString::fromLatin1(size));
 
-    quint8 subCat = file.bytSubCat;
+    quint8 subCat = file.record.subCat;
     if (subCat == 0) {
         const int last = GetNumber(kSection, QStringLiteral("LastCat"), 1);
         subCat = last >= 1 && last <= 6 ? quint8(last) : quint8(1);
@@ -418,17 +418,17 @@ void frmVWED::Form_Load(const ViewEditArgs &file)
     lblPlatform->setText(QStringLiteral(" Platform:  ") +
                          lc::names::platformName(file.bytPlatformId));
     lblGenre->setText(QStringLiteral(" Genre:  ") + lc::names::genreName(file.bytGenreId));
-    txtSource->setText(file.strSource);
-    txtDesc->setText(file.strDescription);
+    txtSource->setText(file.record.source);
+    txtDesc->setText(file.record.description);
     // A long address shows its beginning, not its end.
     txtSource->setCursorPosition(0);
     txtDesc->setCursorPosition(0);
     // Older rows hold plain text: it is shown as it is (and saved as RTF). Only text that
     // is not RTF is shown so, or an RTF file without any text would show its codes.
-    if (lc::rtf::isRtf(lc::rtf::toBytes(file.strTextRTF)))
-        rtbText->setTextRTF(file.strTextRTF);
+    if (lc::rtf::isRtf(lc::rtf::toBytes(file.record.textRtf)))
+        rtbText->setTextRTF(file.record.textRtf);
     else
-        rtbText->setText(file.strTextRTF);
+        rtbText->setText(file.record.textRtf);
     refreshFormatting();
 
     // Loading alone is no change: the text counts as changed once the user edits it, which

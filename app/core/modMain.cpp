@@ -23,17 +23,7 @@ QString AppPath()
 void LogError(const QString &module, const QString &source, const lc::db::Error &error,
               bool showMessage)
 {
-    if (error.number == 0)
-        return;
-    auto &ui = lc::ui::service();
-    ui.setWaitCursor(false);
-    lc::errorlog::append(AppPath() + QStringLiteral("error.log"),
-                         lc::errorlog::mainEntry(module, source, error.number, error.description,
-                                                 lc::errorlog::now()));
-    if (showMessage)
-        ui.messageBox(lc::errorlog::mainBoxText(source, error.number, error.description),
-                      lc::errorlog::mainBoxTitle(module), lc::ui::Buttons::Ok,
-                      lc::ui::Icon::Critical);
+    lc::errorlog::Reporter::program().report(module, source, error, showMessage);
 }
 
 void WriteLogBanner()

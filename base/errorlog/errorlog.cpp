@@ -1,5 +1,8 @@
 #include "errorlog.h"
 
+#include "programfolder.h"
+#include "uiservice.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -129,6 +132,73 @@ QString componentBoxText(const QString &source, const QString &className, int nu
     return QStringLiteral("There has been a ") + source + QStringLiteral(" error in module ") +
            className + QStringLiteral(".\r\n\r\nError Number: ") + QString::number(number) +
            QStringLiteral("\r\nError Description: ") + description;
+}
+
+Style programStyle()
+{
+    return {mainEntry,
+            [](const QString &, const QString &source, int number, const QString &description) {
+                return mainBoxText(source, number, description);
+            },
+            {},
+            {}};
+}
+
+Style componentStyle(EntryLayout entry, const QString &boxTitle, const QString &fallbackLog)
+{
+    return {
+        entry,
+        [](const QString &module, const QString &source, int number, const QString &description) {
+            return componentBoxText(source, module, number, description);
+        },
+        boxTitle, fallbackLog};
+}
+
+Reporter::Reporter(Style style, QString logPath)
+    : m_style(std::move(style)), m_logPath(std::move(logPath))
+{
+}
+
+Reporter Reporter::program()
+{
+    return {programStyle(), lc::programFolder() + QStringLiteral("error.log")};
+}
+
+void Reporter::writeEntry(const QString &module, const QString &source, int number,
+                          const QString &description)
+{
+    if (m_logPath.isEmpty())
+        m_logPath = m_style.fallbackLog;
+    if (!m_logPath.isEmpty())
+        append(m_logPath, m_style.entry(module, source, number, description, now()));
+}
+
+Reporter &Reporter::report(const QString &module, const QString &source, int number,
+                           const QString &description, bool showMessage)
+{
+    if (number == 0)
+        return *this;
+    auto &ui = lc::ui::service();
+    ui.setWaitCursor(false);
+    writeEntry(module, source, number, description);
+    if (showMessage)
+        ui.messageBox(m_style.boxText(module, source, number, description),
+                      m_style.boxTitle.isEmpty() ? mainBoxTitle(module) : m_style.boxTitle,
+                      lc::ui::Buttons::Ok, lc::ui::Icon::Critical);
+    return *this;
+}
+
+Reporter &Reporter::report(const QString &module, const QString &source, const lc::db::Error &error,
+                           bool showMessage)
+{
+    return report(module, source, error.number, error.description, showMessage);
+}
+
+Reporter &Reporter::write(const QString &module, const QString &source, const lc::db::Error &error)
+{
+    if (error)
+        writeEntry(module, source, error.number, error.description);
+    return *this;
 }
 
 QDateTime now()

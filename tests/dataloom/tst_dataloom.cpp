@@ -175,6 +175,17 @@ private Q_SLOTS:
         QVERIFY(log.contains("Odd") && log.contains("Zero"));
     }
 
+    void gameIdsBeyondThirtyTwoBitsAreLeftOut()
+    {
+        TestHome home;
+        home.sql("INSERT INTO game (auto_id, platform_id, genre_id, name) VALUES "
+                 "(4294967297, 1, 3, 'Wide')");
+        Loaded l(home);
+        QCOMPARE(l.tree.indexOf(QStringLiteral("N_1|G_3|P_1")), -1); // never cut to game 1
+        QCOMPARE(l.text(QStringLiteral("G_3|P_1")), QStringLiteral("Driving (1)"));
+        QVERIFY(home.read(QStringLiteral("error.log")).contains("Wide"));
+    }
+
     void countsAboveSixteenBits()
     {
         TestHome home;
@@ -254,6 +265,8 @@ private Q_SLOTS:
         QCOMPARE(f.Description(), QString());
         QCOMPARE(f.Sub_Cat(), quint8(2));
         QCOMPARE(f.TextRTF(), QStringLiteral("plain"));
+        QCOMPARE(f.Record().fileId, 2); // the ids a viewer/editor is opened with
+        QCOMPARE(f.Record().gameId, 1);
         f.Clear();
         QCOMPARE(f.Sub_Cat(), quint8(0));
         QVERIFY(f.Source().isEmpty());

@@ -105,13 +105,8 @@ ViewEditArgs storedFile(lc::db::Connection &conn, qint32 fileId, enMode mode)
     a.vMode = mode;
     a.bytPlatformId = quint8(game.field(QStringLiteral("platform_id")).toInt());
     a.bytGenreId = quint8(game.field(QStringLiteral("genre_id")).toInt());
-    a.lngGameId = row.gameId;
     a.strGameTitle = game.field(QStringLiteral("name")).toString();
-    a.lngFileId = fileId;
-    a.bytSubCat = quint8(row.subCat);
-    a.strSource = row.source;
-    a.strDescription = row.description;
-    a.strTextRTF = row.text;
+    a.record = {fileId, row.gameId, quint8(row.subCat), row.source, row.description, row.text};
     return a;
 }
 
@@ -122,7 +117,7 @@ ViewEditArgs newFile()
     a.vMode = enNew;
     a.bytPlatformId = 3;
     a.bytGenreId = 2;
-    a.lngGameId = kFirstGame;
+    a.record.gameId = kFirstGame;
     a.strGameTitle = kFirstTitle;
     return a;
 }
@@ -398,7 +393,7 @@ private Q_SLOTS:
     {
         ViewEditArgs args = newFile();
         args.vMode = enBrandNew;
-        args.strTextRTF = QStringLiteral("Something");
+        args.record.textRtf = QStringLiteral("Something");
         m_viewer->Show(args);
         frmVWED *w = m_viewer->ViewEditForm();
         QSignalSpy added(m_viewer.get(), &clsVWED::AddFile);
@@ -532,7 +527,7 @@ private Q_SLOTS:
         // An RTF text without any characters stays empty rather than showing its codes.
         clsVWED second;
         ViewEditArgs empty = storedFile(m_conn, kReview, enView);
-        empty.strTextRTF = QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 }");
+        empty.record.textRtf = QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 }");
         second.Show(empty);
         QCOMPARE(second.ViewEditForm()->rtbText->Text(), QString());
     }

@@ -78,7 +78,6 @@ private Q_SLOTS:
                                   QStringLiteral("Oops")),
                  QStringLiteral("There has been a SelectRecord error in module clsFile.\r\n\r\n"
                                 "Error Number: 5\r\nError Description: Oops"));
-        QCOMPARE(QString::fromLatin1(kEditorBoxTitle), QStringLiteral("Viewer\\Editor Error"));
     }
 
     void bannerOnlyOnceAndAppendOnly()
@@ -94,6 +93,34 @@ private Q_SLOTS:
         QFile::remove(log);
         QVERIFY(append(log, "entry\r\n"));
         QCOMPARE(home.read(QStringLiteral("error.log")), QByteArray("entry\r\n"));
+    }
+
+    void reporterFallbackAndBoxes()
+    {
+        TestHome home(TestHome::Db::None);
+        const QString fallback = home.file(QStringLiteral("fallback.log"));
+        Reporter r(componentStyle(componentEntry, QStringLiteral("Part Error"), fallback), {});
+        r.write(QStringLiteral("clsX"), QStringLiteral("Op"), {});
+        QVERIFY(r.logPath().isEmpty()); // no error, no entry, no fallback taken
+        home.ui().waitCursor = true;
+        r.write(QStringLiteral("clsX"), QStringLiteral("Op"), {7, QStringLiteral("bad")});
+        QCOMPARE(r.logPath(), fallback);
+        QVERIFY(home.ui().calls.isEmpty());
+        QVERIFY(home.ui().waitCursor); // only a reported failure resets the cursor
+        r.report(QStringLiteral("clsX"), QStringLiteral("Op"), 8, QStringLiteral("worse"), true);
+        QVERIFY(!home.ui().waitCursor);
+        QCOMPARE(home.read(QStringLiteral("fallback.log")).count("Module = Dataloom.dll clsX"), 2);
+        QCOMPARE(home.ui().calls.size(), 1);
+        QCOMPARE(home.ui().calls[0].title, QStringLiteral("Part Error"));
+        QCOMPARE(home.ui().calls[0].icon, lc::ui::Icon::Critical);
+
+        // The program's reporter, as a pane builds it: error.log in the program folder and
+        // the module's own caption.
+        Reporter::program().report(QStringLiteral("ctlTree"), QStringLiteral("Load Tree"), 5,
+                                   QStringLiteral("x"), true);
+        QVERIFY(home.read(QStringLiteral("error.log")).startsWith("  Module = ctlTree\r\n"));
+        QCOMPARE(home.ui().calls.last().title, QStringLiteral("ctlTree Error"));
+        QCOMPARE(home.ui().calls.last().text, QStringLiteral("Load Tree Error: 5\r\n\r\nx"));
     }
 
     void unwritableLogIsIgnored()
