@@ -1,21 +1,14 @@
 #include "frmMain.h"
 
-#include "clsFileItem.h"
 #include "clsInet.h"
 #include "clsProgressBar.h"
-#include "modFormat.h"
-#include "modInstall.h"
 #include "modMain.h"
-#include "modProcess.h"
-#include "uiservice.h"
+#include "twips.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -23,14 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStorageInfo>
 #include <QTimer>
 
-#include <optional>
-
-using lc::ui::Answer;
-using lc::ui::Buttons;
-using lc::ui::Icon;
+using lc::twips::toPixels;
 
 namespace renewer {
 
@@ -38,25 +26,28 @@ namespace {
 const QString kCheck = QStringLiteral("Check...");
 const QString kUpdateNow = QStringLiteral("Update Now!");
 const QString kOk = QStringLiteral("OK");
-const QString kPleaseWait = QStringLiteral("Please Wait...");
-const QString kUpdatedSuffix = QStringLiteral(".qx!");
 
-// While data keeps coming, events run at most this often: often enough for the window,
-// rarely enough not to throttle a fast link.
-constexpr qint64 kYieldMs = 15;
-constexpr qint64 kRateMs = 500;
 constexpr qint64 kMaxVersionFile = 1 << 20;
 
-enum class Glyph { Check, Dash, Arrow };
+// Lengths of the window, in twips.
+constexpr int kMargin = 150;
+constexpr int kGap = 90;
+constexpr int kPicture = 480;
+constexpr int kButtonWidth = 1260;
+constexpr int kBarHeight = 270;
 
-QPixmap picture(const QColor &fill, Glyph glyph)
+enum class Glyph { Check, Dash, Arrow, Cross };
+
+QPixmap picture(int side, const QColor &fill, Glyph glyph)
 {
     const qreal dpr = qApp->devicePixelRatio();
-    QPixmap pm(QSize(32, 32) * dpr);
+    QPixmap pm(QSize(side, side) * dpr);
     pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 32-unit square whatever the size in pixels.
+    p.scale(side / 32.0, side / 32.0);
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawEllipse(QRectF(1, 1, 30, 30));
@@ -83,27 +74,30 @@ QPixmap picture(const QColor &fill, Glyph glyph)
         p.drawPath(head);
         break;
     }
+    case Glyph::Cross:
+        p.drawLine(QPointF(11, 11), QPointF(21, 21));
+        p.drawLine(QPointF(21, 11), QPointF(11, 21));
+        break;
     }
     return pm;
 }
 
-QLabel *pictureLabel(QWidget *parent, const QPixmap &pm, const char *name)
+QLabel *pictureLabel(QWidget *parent, const QColor &fill, Glyph glyph, const char *name)
 {
+    const int side = toPixels(kPicture);
     auto *label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    label->setPixmap(pm);
-    label->setGeometry(10, 34, 32, 32);
+    label->setPixmap(picture(side, fill, glyph));
+    label->setGeometry(0, 0, side, side);
     label->hide();
     return label;
 }
 
-// The status line of an answer; a garbage answer's "line" is cut to something readable.
-QString firstLine(const QString &header)
+QLabel *namedLabel(const QString &text, QWidget *parent, const char *name)
 {
-    qsizetype end = 0;
-    while (end < header.size() && header[end] != u'\r' && header[end] != u'\n')
-        ++end;
-    return header.left(qMin<qsizetype>(end, 256));
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
 }
 
 QString shown(const QString &crlfText)
@@ -113,6 +107,19 @@ QString shown(const QString &crlfText)
     text.replace(u'\r', u'\n');
     return text;
 }
+
+QString handOverProblem(lc::handover::ReadResult result)
+{
+    const QString again = QStringLiteral("  Please close the updater and start it again with "
+                                         "\"Check For Updates...\" in the Help menu.");
+    if (result == lc::handover::ReadResult::Missing)
+        return QStringLiteral("The hand-over file \"%1\" from the program was not found.")
+                   .arg(QString::fromLatin1(kHandOverFile)) +
+               again;
+    return QStringLiteral("The hand-over file \"%1\" from the program is incomplete or damaged.")
+               .arg(QString::fromLatin1(kHandOverFile)) +
+           again;
+}
 } // namespace
 
 frmMain::frmMain(QWidget *parent) : QWidget(parent)
@@ -120,9 +127,12 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(357, 180);
-    Inet1 = new clsInet(this);
+    Inet1 = m_download.transfer();
     buildControls();
+    connectEngines();
+    // The layout's minimum wins over the designed size when fonts are large.
+    layout()->activate();
+    resize(QSize(toPixels(kWidthTwips), toPixels(kHeightTwips)).expandedTo(minimumSize()));
     placeOnScreen();
 }
 
@@ -130,56 +140,109 @@ frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
-    lblCaption = new QLabel(this);
-    lblCaption->setObjectName(QStringLiteral("lblCaption"));
-    lblCaption->setGeometry(10, 6, 337, 24);
+    lblCaption = namedLabel(QString(), this, "lblCaption");
     QFont big = lblCaption->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.25);
     lblCaption->setFont(big);
 
-    imgYes = pictureLabel(this, picture(QColor(0x2e, 0x9d, 0x4f), Glyph::Check), "imgYes");
-    ImgNo = pictureLabel(this, picture(QColor(0x7a, 0x86, 0x94), Glyph::Dash), "ImgNo");
-    imgDL = pictureLabel(this, picture(QColor(0x2f, 0x6f, 0xc4), Glyph::Arrow), "imgDL");
+    auto *pictures = new QWidget(this);
+    pictures->setFixedSize(toPixels(kPicture), toPixels(kPicture));
+    imgYes = pictureLabel(pictures, QColor(0x2e, 0x9d, 0x4f), Glyph::Check, "imgYes");
+    ImgNo = pictureLabel(pictures, QColor(0x7a, 0x86, 0x94), Glyph::Dash, "ImgNo");
+    imgDL = pictureLabel(pictures, QColor(0x2f, 0x6f, 0xc4), Glyph::Arrow, "imgDL");
+    imgErr = pictureLabel(pictures, QColor(0xc6, 0x28, 0x28), Glyph::Cross, "imgErr");
 
-    lblStatus = new QLabel(QStringLiteral(" Checking Server..."), this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setGeometry(48, 34, 299, 32);
+    lblStatus = namedLabel(QStringLiteral(" Checking Server..."), this, "lblStatus");
+    lblStatus->setWordWrap(true);
+    lblStatus->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
     txtMessage = new QPlainTextEdit(this);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
-    txtMessage->setGeometry(10, 72, 337, 68);
     txtMessage->setReadOnly(true);
+    // Read-only, but the keys still move through the notes, and the box takes focus by Tab.
+    txtMessage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtMessage->setFocusPolicy(Qt::StrongFocus);
+    txtMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Three lines are enough to start reading; the rest scrolls.
+    txtMessage->setMinimumHeight(txtMessage->fontMetrics().lineSpacing() * 3 +
+                                 2 * txtMessage->frameWidth() + 8);
+    txtMessage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     txtMessage->hide();
 
-    lblErrMsg = new QLabel(this);
-    lblErrMsg->setObjectName(QStringLiteral("lblErrMsg"));
-    lblErrMsg->setGeometry(10, 72, 337, 20);
+    lblErrMsg = namedLabel(QString(), this, "lblErrMsg");
+    lblErrMsg->setWordWrap(true);
+    lblErrMsg->hide();
 
     frameDL = new QFrame(this);
     frameDL->setObjectName(QStringLiteral("frameDL"));
-    frameDL->setGeometry(10, 94, 337, 46);
     picPBar = new clsProgressBar(frameDL);
     picPBar->setObjectName(QStringLiteral("picPBar"));
-    picPBar->setGeometry(0, 2, 337, 18);
-    lblTransferRate = new QLabel(QStringLiteral("Transfer rate:"), frameDL);
-    lblTransferRate->setObjectName(QStringLiteral("lblTransferRate"));
-    lblTransferRate->setGeometry(0, 24, 90, 20);
-    lblRate = new QLabel(frameDL);
-    lblRate->setObjectName(QStringLiteral("lblRate"));
-    lblRate->setGeometry(90, 24, 247, 20);
+    picPBar->setMinimumHeight(qMax(toPixels(kBarHeight), fontMetrics().height() + 4));
+    lblTransferRate = namedLabel(QStringLiteral("Transfer rate:"), frameDL, "lblTransferRate");
+    lblRate = namedLabel(QString(), frameDL, "lblRate");
+    auto *rateLine = new QHBoxLayout;
+    rateLine->setSpacing(toPixels(kGap));
+    rateLine->addWidget(lblTransferRate);
+    rateLine->addWidget(lblRate, 1);
+    auto *frameLayout = new QVBoxLayout(frameDL);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->setSpacing(toPixels(kGap) / 2);
+    frameLayout->addWidget(picPBar);
+    frameLayout->addLayout(rateLine);
     frameDL->hide();
 
     cmdCommand1 = new QPushButton(kCheck, this);
     cmdCommand1->setObjectName(QStringLiteral("cmdCommand1"));
-    cmdCommand1->setGeometry(177, 146, 84, 28);
     cmdCommand1->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(265, 146, 84, 28);
+    for (QPushButton *button : {cmdCommand1, cmdCancel})
+        button->setMinimumWidth(toPixels(kButtonWidth));
+
+    auto *statusLine = new QHBoxLayout;
+    statusLine->setSpacing(toPixels(kGap));
+    statusLine->addWidget(pictures, 0, Qt::AlignTop);
+    statusLine->addWidget(lblStatus, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(toPixels(kGap));
+    buttons->addStretch(1);
+    buttons->addWidget(cmdCommand1);
+    buttons->addWidget(cmdCancel);
+
+    auto *form = new QVBoxLayout(this);
+    const int margin = toPixels(kMargin);
+    form->setContentsMargins(margin, margin / 2, margin, margin / 2);
+    form->setSpacing(toPixels(kGap));
+    form->addWidget(lblCaption);
+    form->addLayout(statusLine);
+    form->addWidget(txtMessage, 1);
+    form->addWidget(lblErrMsg);
+    form->addWidget(frameDL);
+    // Takes the free room while the message area is hidden.
+    form->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    form->addLayout(buttons);
+
+    setTabOrder(cmdCommand1, cmdCancel);
+    setTabOrder(cmdCancel, txtMessage);
 
     connect(cmdCommand1, &QPushButton::clicked, this, &frmMain::cmdCommand1_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+}
+
+void frmMain::connectEngines()
+{
+    connect(&m_download, &clsDownload::Status, this, &frmMain::setStatus);
+    connect(&m_download, &clsDownload::Message, this, &frmMain::setMessage);
+    connect(&m_download, &clsDownload::PictureShown, this, &frmMain::showPicture);
+    connect(&m_download, &clsDownload::FrameShown, frameDL, &QWidget::setVisible);
+    connect(&m_download, &clsDownload::Progress, picPBar, &clsProgressBar::setPercent);
+    connect(&m_download, &clsDownload::Rate, lblRate, &QLabel::setText);
+    connect(&m_download, &clsDownload::CheckAgainOffered, this,
+            [this] { setButton(kCheck, true); });
+    connect(&m_installer, &clsInstaller::Status, this, &frmMain::setStatus);
+    connect(&m_installer, &clsInstaller::Detail, this, &frmMain::setDetail);
 }
 
 void frmMain::placeOnScreen()
@@ -197,9 +260,15 @@ void frmMain::showEvent(QShowEvent *event)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    // A download still running notices the flag and returns at once.
-    m_cancelled = true;
-    Inet1->Cancel();
+    if (m_installer.isInstalling()) {
+        // Half an installation is worse than a late close: it closes once every file is in.
+        m_closeWhenDone = true;
+        setDetail(QStringLiteral("Finishing the installation, please wait..."));
+        event->ignore();
+        return;
+    }
+    // A download still running notices and returns at once.
+    m_download.Cancel();
     QFile::remove(AppPath() + QString::fromLatin1(kHandOverFile));
     QFile::remove(AppPath() + QString::fromLatin1(kVersionFile));
     m_closed = true;
@@ -211,12 +280,12 @@ void frmMain::Form_Activate()
     if (m_activated)
         return;
     m_activated = true;
-    if (!readHandOver(AppPath() + QString::fromLatin1(kHandOverFile), m_local)) {
-        showPicture(Picture::No);
+    const auto read = lc::handover::read(lc::handover::filePath(AppPath()), m_local);
+    if (read != lc::handover::ReadResult::Ok) {
+        showPicture(Picture::Error);
         setStatus(QStringLiteral(" Error:"));
-        setMessage(QStringLiteral("The server file did not download properly, did not download "
-                                  "at all, or is corrupt.  Please close the updater and try "
-                                  "again."));
+        setMessage(handOverProblem(read));
+        setButton(kOk, true);
         return;
     }
     lblCaption->setText(m_local.Title + QStringLiteral(" Updater"));
@@ -245,6 +314,22 @@ void frmMain::cmdCancel_Click()
     close();
 }
 
+bool frmMain::DownloadFile(const QString &remote, const QString &destination, const QString &user,
+                           const QString &password)
+{
+    return m_download.DownloadFile(remote, destination, user, password);
+}
+
+void frmMain::setFreeSpaceProbe(clsDownload::FreeSpaceProbe probe)
+{
+    m_download.setFreeSpaceProbe(std::move(probe));
+}
+
+void frmMain::setEndProgramTimeouts(int graceMs, int giveUpMs)
+{
+    m_installer.setEndProgramTimeouts(graceMs, giveUpMs);
+}
+
 void frmMain::checkServer()
 {
     m_busy = true;
@@ -270,7 +355,7 @@ void frmMain::Compare()
 
     switch (m_result) {
     case CompareResult::NoFile:
-        showPicture(Picture::No);
+        showPicture(Picture::Error);
         setStatus(QStringLiteral(" Could not download server files."));
         setMessage(QStringLiteral("The update file was not retrieved from the server. Possible "
                                   "Reasons: \r\n\r\n1. The server might be temporarily "
@@ -301,318 +386,50 @@ void frmMain::Compare()
 
 void frmMain::UpdateNow()
 {
-    const QString app = AppPath();
-    // Every item is checked before anything is fetched, so a hostile list writes nothing.
-    QList<clsFileItem> newFiles, updatedFiles;
-    for (int pass = 0; pass < 2; ++pass) {
-        const QStringList &items = pass == 0 ? m_block.newFiles : m_block.updatedFiles;
-        for (const QString &item : items) {
-            clsFileItem file;
-            QString why;
-            if (!clsFileItem::parse(item, app, &file, &why)) {
-                abortUpdate(why);
-                return;
-            }
-            (pass == 0 ? newFiles : updatedFiles) << file;
-        }
-    }
-
     m_busy = true;
     cmdCommand1->setEnabled(false);
     hideMessage();
-    const qsizetype total = newFiles.size() + updatedFiles.size();
-    qsizetype n = 0;
-    QStringList fetchedUpdates;
-    auto fetch = [&](const clsFileItem &file, const QString &destination) {
-        ++n;
-        setStatus(QStringLiteral(" Downloading File %1 of %2...").arg(n).arg(total));
-        lblErrMsg->setText(QStringLiteral("Downloading \"%1\"").arg(file.name));
-        if (!QDir().mkpath(file.localFolder)) {
-            abortUpdate(QStringLiteral("Cannot create the folder \"%1\".")
-                            .arg(QDir::toNativeSeparators(file.localFolder)));
-            return false;
-        }
-        return DownloadFile(file.remoteLocation(downloadsUrl()), destination, QString(), QString());
-    };
-    auto stop = [&] {
-        for (const QString &leftover : fetchedUpdates)
-            QFile::remove(leftover);
-        m_busy = false;
-    };
-    for (const clsFileItem &file : newFiles) {
-        if (!fetch(file, file.localPath()) || m_closed)
-            return stop();
-    }
-    const QString mainName = programFileName(m_local.Title);
-    QList<Replacement> replacements;
-    std::optional<Replacement> mainProgram;
-    for (const clsFileItem &file : updatedFiles) {
-        const QString downloaded = file.localPath() + kUpdatedSuffix;
-        if (!fetch(file, downloaded) || m_closed)
-            return stop();
-        fetchedUpdates << downloaded;
-        // The running main program's own file is replaced last, once it has been ended.
-        if (sameFileName(file.name, mainName))
-            mainProgram = Replacement{downloaded, file.localPath()};
-        else
-            replacements << Replacement{downloaded, file.localPath()};
-    }
-
-    setStatus(QStringLiteral(" Renaming Files... "));
-    lblErrMsg->setText(kPleaseWait);
-    QString error;
-    if (!installFiles(replacements, &error)) {
-        stop();
-        abortUpdate(error);
-        return;
-    }
-    if (mainProgram) {
-        setStatus(QStringLiteral(" Restarting Application..."));
-        lblErrMsg->setText(kPleaseWait);
-        endRunningProgram(mainProgram->target);
-        const bool installed = installFiles({*mainProgram}, &error);
-        // Whichever file is in place now is started, so the user is never left without it.
-        lc::ui::service().shellOpen(mainProgram->target, app);
-        if (!installed) {
-            stop();
-            abortUpdate(error);
-            return;
-        }
-    }
+    const auto outcome = m_installer.Install(m_local, m_block, AppPath(), downloadsUrl());
     m_busy = false;
-    close();
+    switch (outcome) {
+    case clsInstaller::Outcome::Installed:
+        if (m_closeWhenDone || m_closed)
+            close();
+        else
+            showFinished();
+        break;
+    case clsInstaller::Outcome::Aborted:
+        abortUpdate(m_installer.reason());
+        break;
+    case clsInstaller::Outcome::Failed:
+    case clsInstaller::Outcome::Cancelled:
+        break; // the download said why, or the window is closing
+    }
+}
+
+void frmMain::showFinished()
+{
+    showPicture(Picture::Yes);
+    setStatus(QStringLiteral(" Update completed!"));
+    setDetail(QString());
+    QString text = QStringLiteral("The update to version ") + m_block.server.version() +
+                   QStringLiteral(" has been installed.");
+    if (m_installer.restarted())
+        text += QStringLiteral("\r\n") + m_local.Title + QStringLiteral(" has been started again.");
+    setMessage(text);
+    setButton(kOk, true);
+    cmdCommand1->setFocus();
+    // Nothing is left to compare against.
+    QFile::remove(AppPath() + QString::fromLatin1(kVersionFile));
 }
 
 void frmMain::abortUpdate(const QString &reason)
 {
+    showPicture(Picture::Error);
     setStatus(QStringLiteral(" Critical Error..."));
-    lblErrMsg->clear();
+    setDetail(QString());
     setMessage(QStringLiteral("Update has been aborted!\r\n") + reason);
     setButton(kOk, true);
-}
-
-void frmMain::setEndProgramTimeouts(int graceMs, int giveUpMs)
-{
-    m_graceMs = graceMs;
-    m_giveUpMs = giveUpMs;
-}
-
-void frmMain::endRunningProgram(const QString &programPath)
-{
-    QList<qint64> running = processesRunning(programPath);
-    for (const qint64 pid : running)
-        endProcess(pid, false);
-    QElapsedTimer clock;
-    clock.start();
-    bool forced = false;
-    while (!running.isEmpty() && clock.elapsed() < m_giveUpMs) {
-        pause(50);
-        running = processesRunning(programPath);
-        if (!forced && clock.elapsed() >= m_graceMs) {
-            for (const qint64 pid : running)
-                endProcess(pid, true);
-            forced = true;
-        }
-    }
-}
-
-void frmMain::pause(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-qint64 frmMain::freeSpace(const QString &path) const
-{
-    // The destination's folder may not exist yet: ask about the nearest one that does.
-    QDir dir = QFileInfo(path).absoluteDir();
-    while (!dir.exists() && !dir.isRoot())
-        dir.setPath(QFileInfo(dir.absolutePath()).absolutePath());
-    if (m_freeSpace)
-        return m_freeSpace(dir.absolutePath());
-    const QStorageInfo storage(dir.absolutePath());
-    return storage.isValid() ? storage.bytesAvailable() : -1;
-}
-
-bool frmMain::DownloadFile(const QString &remote, const QString &destination, const QString &user,
-                           const QString &password)
-{
-    bool resume = false;
-    qint64 start = 0;
-    qint64 received = 0;
-    bool written = false; // this call created or wrote the destination
-    auto fail = [&] {
-        Inet1->Cancel();
-        frameDL->hide();
-        // A partial file is only worth keeping for a resume inside this call.
-        if (written)
-            QFile::remove(destination);
-        return false;
-    };
-    auto unexpected = [&](const QString &message) {
-        setStatus(QStringLiteral(" Error: Unexpected Error."));
-        setMessage(message);
-        return fail();
-    };
-
-    for (;;) {
-        start = 0;
-        if (resume) {
-            setStatus(QStringLiteral(" Resuming download..."));
-            start = qMax<qint64>(0, received - kResumeOverlap);
-        }
-        showPicture(Picture::Download);
-        Inet1->Execute(remote, user, password, "Range", "bytes=" + QByteArray::number(start) + '-');
-        while (Inet1->StillExecuting() && !m_cancelled)
-            Inet1->waitForActivity(250);
-        if (m_cancelled)
-            return fail();
-
-        const QString header = Inet1->GetHeader();
-        const QString status = header.mid(9, 3);
-        bool continuing = resume;
-        if (status == QLatin1String("200")) {
-            if (resume) {
-                QFile::remove(destination);
-                if (lc::ui::msgBox(QStringLiteral("The server is unable to resume this "
-                                                  "download.\r\rDo you want to continue anyway?"),
-                                   Buttons::YesNo, Icon::Exclamation,
-                                   QStringLiteral("Unable to Resume Download")) != Answer::Yes)
-                    return fail();
-                continuing = false;
-                start = 0;
-            }
-        } else if (status == QLatin1String("206")) {
-            // A server that answers another range than the one asked for would corrupt the file.
-            const QByteArray range = Inet1->GetHeader("Content-Range").trimmed();
-            if (!range.isEmpty() &&
-                range.mid(6).split('-').value(0).trimmed().toLongLong() != start)
-                return unexpected(firstLine(header));
-        } else if (status == QLatin1String("204")) {
-            lc::ui::msgBox(QStringLiteral("Nothing to download!"), Buttons::Ok, Icon::Information,
-                           QStringLiteral("No Content"));
-            return fail();
-        } else if (status == QLatin1String("401")) {
-            lc::ui::msgBox(QStringLiteral("Authorization failed!"), Buttons::Ok, Icon::Critical,
-                           QStringLiteral("Unauthorized"));
-            return fail();
-        } else if (status == QLatin1String("404")) {
-            setStatus(QStringLiteral(" Error:  File Not Found."));
-            setMessage(QStringLiteral("The file \"") + remote +
-                       QStringLiteral("\" was not found."));
-            return fail();
-        } else if (!header.isEmpty()) {
-            return unexpected(firstLine(header));
-        } else {
-            setStatus(QStringLiteral(" Error: Cannot establish connection."));
-            setMessage(QStringLiteral("Check your internet connection and try again."));
-            setButton(kCheck, true);
-            return fail();
-        }
-
-        // The size decides everything that follows, so a missing or silly one stops here,
-        // before a byte is written.
-        const QByteArray lengthField = Inet1->GetHeader("Content-Length").trimmed();
-        bool numeric = false;
-        const qint64 length = lengthField.toLongLong(&numeric);
-        if (lengthField.isEmpty() || (numeric && length == 0))
-            return unexpected(QStringLiteral("The server did not give the size of the file."));
-        if (!numeric || length < 0 || length > kMaxLength - start)
-            return unexpected(QStringLiteral("The server gave an invalid size for the file (%1).")
-                                  .arg(QString::fromLatin1(lengthField.left(40))));
-        const qint64 space = freeSpace(destination);
-        if (space >= 0 && space < length) {
-            setStatus(QStringLiteral(" Error: Insufficient Disk Space"));
-            setMessage(QStringLiteral("There is not enough free space on disk for this "
-                                      "file.\r\rPlease free up some disk space and try again."));
-            return fail();
-        }
-
-        frameDL->show();
-        lblRate->clear();
-        QDir().mkpath(QFileInfo(destination).absolutePath());
-        QFile file(destination);
-        const bool opened = continuing ? file.open(QIODevice::ReadWrite)
-                                       : file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        if (!opened)
-            return unexpected(QStringLiteral("Cannot write \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(destination), file.errorString()));
-        written = true;
-        if (continuing) {
-            // Whatever lies past the overlap is fetched again and overwritten.
-            file.resize(start);
-            file.seek(start);
-        }
-        received = start;
-        const qint64 expected = start + length;
-        picPBar->setPercent(int(received * 100 / expected));
-
-        char buffer[kChunk];
-        QElapsedTimer attempt, sinceYield, sinceRate;
-        attempt.start();
-        sinceYield.start();
-        sinceRate.start();
-        bool writeFailed = false;
-        while (received < expected) {
-            qint64 n = Inet1->GetChunk(buffer, kChunk);
-            if (n <= 0 || m_cancelled)
-                break;
-            n = qMin(n, expected - received);
-            if (file.write(buffer, n) != n) {
-                writeFailed = true;
-                break;
-            }
-            received += n;
-            picPBar->setPercent(int(received * 100 / expected));
-            if (sinceYield.elapsed() >= kYieldMs) {
-                if (sinceRate.elapsed() >= kRateMs) {
-                    showRate(received - start, attempt.elapsed());
-                    sinceRate.restart();
-                }
-                QCoreApplication::processEvents();
-                sinceYield.restart();
-            }
-        }
-        const bool flushed = file.flush();
-        file.close();
-        frameDL->hide();
-        picPBar->update();
-        if (m_cancelled)
-            return fail();
-        if (writeFailed || !flushed)
-            return unexpected(QStringLiteral("Cannot write \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(destination), file.errorString()));
-
-        if (received == expected) {
-            showPicture(Picture::Download);
-            setStatus(QStringLiteral(" Download completed!"));
-            Inet1->Cancel();
-            return true;
-        }
-        if (!QFile::exists(destination))
-            return fail();
-        const qint64 ms = attempt.elapsed();
-        const double rate = ms > 0 ? double(received - start) * 1000.0 / double(ms) : 0.0;
-        const QString estimate =
-            rate > 0 ? formatTime(double(expected - received) / rate) : QStringLiteral("unknown");
-        Inet1->Cancel();
-        if (lc::ui::msgBox(QStringLiteral("The connection with the server was reset.\r\rClick "
-                                          "\"Retry\" to resume downloading the file.\r"
-                                          "(Approximate time remaining: ") +
-                               estimate +
-                               QStringLiteral(")\r\rClick \"Cancel\" to cancel downloading the "
-                                              "file."),
-                           Buttons::RetryCancel, Icon::Exclamation,
-                           QStringLiteral("Download Incomplete")) != Answer::Retry)
-            return fail();
-        resume = true;
-    }
-}
-
-void frmMain::showRate(qint64 bytes, qint64 ms)
-{
-    lblRate->setText(rateText(ms > 0 ? double(bytes) * 1000.0 / double(ms) : 0.0));
 }
 
 void frmMain::showPicture(Picture picture)
@@ -621,6 +438,7 @@ void frmMain::showPicture(Picture picture)
     imgYes->setVisible(picture == Picture::Yes);
     ImgNo->setVisible(picture == Picture::No);
     imgDL->setVisible(picture == Picture::Download);
+    imgErr->setVisible(picture == Picture::Error);
 }
 
 void frmMain::setStatus(const QString &text)
@@ -628,12 +446,17 @@ void frmMain::setStatus(const QString &text)
     lblStatus->setText(text);
 }
 
+void frmMain::setDetail(const QString &text)
+{
+    lblErrMsg->setText(text);
+    lblErrMsg->setVisible(!text.isEmpty());
+}
+
 void frmMain::setMessage(const QString &text)
 {
     m_message = text;
     txtMessage->setPlainText(shown(m_message));
     txtMessage->show();
-    txtMessage->raise();
 }
 
 void frmMain::appendMessage(const QString &text)

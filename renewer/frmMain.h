@@ -1,11 +1,11 @@
 #pragma once
 
-#include "clsAppInfo.h"
+#include "clsDownload.h"
+#include "clsInstaller.h"
+#include "handover.h"
 #include "modVersion.h"
 
 #include <QWidget>
-
-#include <functional>
 
 class QFrame;
 class QLabel;
@@ -18,8 +18,9 @@ class clsInet;
 class clsProgressBar;
 
 // The updater's one window: it checks the server's version file against the installed
-// version, shows what is new, and installs the listed files. The main button's caption is
-// its state: "Check...", "Update Now!" or "OK".
+// version, shows what is new, and has the listed files installed. The main button's caption
+// is its state: "Check...", "Update Now!" or "OK". The fetching and the installing are done
+// by clsDownload and clsInstaller; the window only shows what they report.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
@@ -36,13 +37,7 @@ public:
     bool DownloadFile(const QString &remote, const QString &destination, const QString &user,
                       const QString &password);
 
-    // The largest file accepted: the transfer counts are 32-bit.
-    static constexpr qint64 kMaxLength = 0x7fffffff;
-    // Bytes requested again before the break, in case the last ones written were damaged.
-    static constexpr qint64 kResumeOverlap = 4096;
-    static constexpr int kChunk = 1024;
-
-    enum class Picture { None, Yes, No, Download };
+    using Picture = renewer::Picture;
     Picture shownPicture() const { return m_picture; }
     const clsAppInfo &localInfo() const { return m_local; }
     const VersionBlock &serverBlock() const { return m_block; }
@@ -52,12 +47,13 @@ public:
     bool isClosed() const { return m_closed; }
     bool isBusy() const { return m_busy; }
 
-    // Where the free space of a folder's file system comes from (tests stand in for a full
-    // disk); the default asks the file system.
-    using FreeSpaceProbe = std::function<qint64(const QString &folder)>;
-    void setFreeSpaceProbe(FreeSpaceProbe probe) { m_freeSpace = std::move(probe); }
+    void setFreeSpaceProbe(clsDownload::FreeSpaceProbe probe);
     // How long ending the running main program may take, gently and then by force.
     void setEndProgramTimeouts(int graceMs, int giveUpMs);
+
+    // The window's size as first shown, in twips.
+    static constexpr int kWidthTwips = 5355;
+    static constexpr int kHeightTwips = 2700;
 
     QLabel *lblCaption = nullptr;
     QLabel *lblStatus = nullptr;
@@ -65,6 +61,7 @@ public:
     QLabel *imgYes = nullptr;
     QLabel *ImgNo = nullptr;
     QLabel *imgDL = nullptr;
+    QLabel *imgErr = nullptr;
     QPushButton *cmdCommand1 = nullptr;
     QPushButton *cmdCancel = nullptr;
     QFrame *frameDL = nullptr;
@@ -80,34 +77,32 @@ protected:
 
 private:
     void buildControls();
+    void connectEngines();
     void placeOnScreen();
     void checkServer();
     void Compare();
     void UpdateNow();
+    void showFinished();
     void abortUpdate(const QString &reason);
-    void endRunningProgram(const QString &programPath);
-    void pause(int ms);
 
     void showPicture(Picture picture);
     void setStatus(const QString &text);
+    void setDetail(const QString &text);
     void setMessage(const QString &text);
     void appendMessage(const QString &text);
     void hideMessage();
     void setButton(const QString &caption, bool enabled);
-    void showRate(qint64 bytes, qint64 ms);
-    qint64 freeSpace(const QString &path) const;
 
+    clsDownload m_download;
+    clsInstaller m_installer{m_download};
     clsAppInfo m_local;
     VersionBlock m_block;
     CompareResult m_result = CompareResult::NoFile;
     QString m_message;
     Picture m_picture = Picture::None;
-    FreeSpaceProbe m_freeSpace;
-    int m_graceMs = 5000;
-    int m_giveUpMs = 15000;
     bool m_activated = false;
     bool m_busy = false;
-    bool m_cancelled = false;
+    bool m_closeWhenDone = false;
     bool m_closed = false;
 };
 

@@ -11,11 +11,6 @@ QString backupName(const QString &target)
 }
 
 namespace {
-struct Done {
-    QString target;
-    bool hadOld = false;
-};
-
 bool move(const QString &from, const QString &to, QString *error)
 {
     QFile file(from);
@@ -25,20 +20,15 @@ bool move(const QString &from, const QString &to, QString *error)
                  .arg(QFileInfo(from).fileName(), QFileInfo(to).fileName(), file.errorString());
     return false;
 }
-
-void rollBack(const QList<Done> &done)
-{
-    for (auto it = done.crbegin(); it != done.crend(); ++it) {
-        QFile::remove(it->target);
-        if (it->hadOld)
-            QFile::rename(backupName(it->target), it->target);
-    }
-}
 } // namespace
 
-bool installFiles(const QList<Replacement> &files, QString *error)
+InstallTransaction::~InstallTransaction()
 {
-    QList<Done> done;
+    rollBack();
+}
+
+bool InstallTransaction::replace(const QList<Replacement> &files, QString *error)
+{
     for (const Replacement &r : files) {
         Done step{r.target, QFileInfo::exists(r.target)};
         const QString backup = backupName(r.target);
@@ -55,16 +45,40 @@ bool installFiles(const QList<Replacement> &files, QString *error)
                 QFile::rename(backup, r.target);
         }
         if (!ok) {
-            rollBack(done);
+            rollBack();
             for (const Replacement &each : files)
                 QFile::remove(each.downloaded);
             return false;
         }
-        done << step;
+        m_done << step;
     }
-    for (const Done &step : done)
+    return true;
+}
+
+void InstallTransaction::rollBack()
+{
+    for (auto it = m_done.crbegin(); it != m_done.crend(); ++it) {
+        QFile::remove(it->target);
+        if (it->hadOld)
+            QFile::rename(backupName(it->target), it->target);
+    }
+    m_done.clear();
+}
+
+void InstallTransaction::commit()
+{
+    for (const Done &step : m_done)
         if (step.hadOld)
             QFile::remove(backupName(step.target)); // a running program's file may refuse
+    m_done.clear();
+}
+
+bool installFiles(const QList<Replacement> &files, QString *error)
+{
+    InstallTransaction transaction;
+    if (!transaction.replace(files, error))
+        return false;
+    transaction.commit();
     return true;
 }
 

@@ -15,9 +15,32 @@ struct Replacement {
 // The name a replaced file is kept under until every replacement succeeded.
 QString backupName(const QString &target);
 
-// Moves every downloaded file over its target. Each replaced file is kept aside until all
-// are in place and only then deleted; on the first failure everything already replaced is
-// put back, the downloaded files are removed, and false is returned with the reason.
+// Moves downloaded files over their targets in one or more steps and can undo all of them.
+// Each replaced file is kept aside until commit(); a failed step undoes every step so far,
+// removes that step's downloaded files, and gives the reason.
+class InstallTransaction {
+public:
+    InstallTransaction() = default;
+    InstallTransaction(const InstallTransaction &) = delete;
+    InstallTransaction &operator=(const InstallTransaction &) = delete;
+    // An unfinished transaction is undone.
+    ~InstallTransaction();
+
+    bool replace(const QList<Replacement> &files, QString *error);
+    // Puts back every file replaced so far.
+    void rollBack();
+    // Keeps the new files and deletes the kept-aside old ones.
+    void commit();
+
+private:
+    struct Done {
+        QString target;
+        bool hadOld = false;
+    };
+    QList<Done> m_done;
+};
+
+// One transaction over files, committed when every replacement succeeded.
 bool installFiles(const QList<Replacement> &files, QString *error);
 
 } // namespace renewer

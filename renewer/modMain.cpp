@@ -30,7 +30,7 @@ bool sameFileName(const QString &a, const QString &b)
 
 int updaterMajor()
 {
-    return LORECASE_VERSION_MAJOR;
+    return lc::programVersion().Major;
 }
 
 QString serverBase()

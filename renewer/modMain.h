@@ -1,5 +1,7 @@
 #pragma once
 
+#include "handover.h"
+
 #include <QString>
 
 class QLockFile;
@@ -7,7 +9,7 @@ class QLockFile;
 // Where the updater finds things, how the platform names programs, and the start-up rule.
 namespace renewer {
 
-inline constexpr const char *kHandOverFile = "~udtmp.tmp";
+inline constexpr const char *kHandOverFile = lc::handover::kFileName;
 inline constexpr const char *kVersionFile = "sftudate.tmp";
 // Held for the whole run so that a second copy can tell it is not alone.
 inline constexpr const char *kLockFile = "~renewer.lck";

@@ -2,8 +2,6 @@
 
 #include "clsFileItem.h"
 
-#include <QFile>
-
 #include <limits>
 
 namespace renewer {
@@ -23,82 +21,9 @@ qint32 toLong(const QString &text)
 }
 } // namespace
 
-QStringList readItems(const QByteArray &bytes)
-{
-    const QString text = QString::fromUtf8(bytes);
-    QStringList items;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        while (i < n && (text[i] == u' ' || text[i] == u'\t'))
-            ++i;
-        QString item;
-        if (i < n && text[i] == u'"') {
-            const qsizetype close = text.indexOf(u'"', i + 1);
-            const qsizetype end = close < 0 ? n : close;
-            item = text.mid(i + 1, end - i - 1);
-            i = close < 0 ? n : close + 1;
-            // Whatever follows the closing quote up to the delimiter is not part of the item.
-            while (i < n && text[i] != u',' && text[i] != u'\r' && text[i] != u'\n')
-                ++i;
-        } else {
-            const qsizetype start = i;
-            while (i < n && text[i] != u',' && text[i] != u'\r' && text[i] != u'\n')
-                ++i;
-            item = text.mid(start, i - start);
-        }
-        if (i < n)
-            ++i; // the delimiter
-        item = item.trimmed();
-        if (!item.isEmpty())
-            items << item;
-    }
-    return items;
-}
-
-qint64 leadingNumber(const QString &text)
-{
-    const QString t = text.trimmed();
-    qint64 value = 0;
-    for (const QChar c : t) {
-        if (c < u'0' || c > u'9')
-            break;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > std::numeric_limits<qint32>::max())
-            return std::numeric_limits<qint32>::max();
-    }
-    return value;
-}
-
 bool readHandOver(const QString &path, clsAppInfo &local)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.read(64 * 1024); // a few short lines; ignore anything huge
-    file.close();
-    QFile::remove(path);
-
-    enum Seen { App = 1, Maj = 2, Min = 4, Rev = 8 };
-    int seen = 0;
-    for (const QString &item : readItems(bytes)) {
-        const QString kind = item.left(4);
-        const QString value = item.mid(4).trimmed();
-        if (kind == QLatin1String("APP:")) {
-            local.Title = value;
-            seen |= App;
-        } else if (kind == QLatin1String("MAJ:")) {
-            local.Major = toByte(value);
-            seen |= Maj;
-        } else if (kind == QLatin1String("MIN:")) {
-            local.Minor = toByte(value);
-            seen |= Min;
-        } else if (kind == QLatin1String("REV:")) {
-            local.Revision = toLong(value);
-            seen |= Rev;
-        }
-    }
-    return seen == (App | Maj | Min | Rev);
+    return lc::handover::read(path, local) == lc::handover::ReadResult::Ok;
 }
 
 QString blockKey(const QString &title, int updaterMajor)

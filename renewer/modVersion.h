@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clsAppInfo.h"
+#include "handover.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -9,13 +9,10 @@
 // the version file from the server. Both are lists of items.
 namespace renewer {
 
-// Splits a file into items: an item ends at a line end or a comma, is trimmed, and empty ones
-// are dropped. An item that starts with a double quote runs to the closing quote, so update
-// notes may hold commas and line breaks.
-QStringList readItems(const QByteArray &text);
-
-// The leading whole number of a text ("12abc" -> 12, "x" -> 0), never below 0.
-qint64 leadingNumber(const QString &text);
+// The hand-over file and the version file are read by the same item rules.
+using lc::clsAppInfo;
+using lc::handover::leadingNumber;
+using lc::handover::readItems;
 
 // Reads the hand-over file into local and deletes it. True only when all four of APP:, MAJ:,
 // MIN: and REV: were seen.

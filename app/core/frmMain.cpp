@@ -3,6 +3,7 @@
 #include "SplitterBar.h"
 #include "clsTips.h"
 #include "errorlog.h"
+#include "handover.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "programfolder.h"
@@ -415,17 +416,7 @@ void frmMain::mnuHelpUpdate_Click()
                        lc::ui::Buttons::Ok, lc::ui::Icon::Critical, kTitle);
         return;
     }
-    const auto app = lc::errorlog::programInfo();
-    QFile handOver(AppPath() + QStringLiteral("~udtmp.tmp"));
-    if (handOver.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        handOver.write(QStringLiteral("APP:%1\r\nMAJ:%2\r\nMIN:%3\r\nREV:%4\r\n")
-                           .arg(app.title)
-                           .arg(app.major)
-                           .arg(app.minor)
-                           .arg(app.revision)
-                           .toUtf8());
-        handOver.close();
-    }
+    lc::handover::write(lc::handover::filePath(AppPath()), lc::programVersion());
     lc::ui::service().shellOpen(AppPath() + updater, AppPath());
 }
 

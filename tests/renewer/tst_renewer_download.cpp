@@ -196,6 +196,8 @@ private Q_SLOTS:
             QCOMPARE(boxes[0].buttons, Buttons::Ok);
             QCOMPARE(boxes[0].icon, parts[2] == "info" ? Icon::Information : Icon::Critical);
         }
+        // Every failure shows the error picture, never the download arrow.
+        QCOMPARE(rig.form.shownPicture(), frmMain::Picture::Error);
         QCOMPARE(rig.form.cmdCommand1->isEnabled(), checkEnabled);
         if (checkEnabled)
             QCOMPARE(rig.form.cmdCommand1->text(), QStringLiteral("Check..."));

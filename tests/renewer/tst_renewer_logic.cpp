@@ -352,6 +352,36 @@ private Q_SLOTS:
         QCOMPARE(QDir(home.dir()).entryList(QDir::Files), left);
     }
 
+    void failedLaterStepUndoesEarlierSteps()
+    {
+        TestHome home(TestHome::Db::None);
+        home.write("a.txt", "old a");
+        home.write("a.txt.qx!", "new a");
+        home.write("new.txt.qx!", "new file");
+        QString error;
+        {
+            InstallTransaction transaction;
+            QVERIFY(transaction.replace({{home.file("a.txt.qx!"), home.file("a.txt")},
+                                         {home.file("new.txt.qx!"), home.file("new.txt")}},
+                                        &error));
+            QCOMPARE(home.read("a.txt"), QByteArray("new a"));
+            // The main program's download is missing: the step fails and all goes back.
+            QVERIFY(
+                !transaction.replace({{home.file("Lorecase.qx!"), home.file("Lorecase")}}, &error));
+        }
+        QCOMPARE(home.read("a.txt"), QByteArray("old a"));
+        QCOMPARE(QDir(home.dir()).entryList(QDir::Files), QStringList{"a.txt"});
+
+        // Left unfinished, a transaction undoes itself.
+        home.write("a.txt.qx!", "new a");
+        {
+            InstallTransaction transaction;
+            QVERIFY(transaction.replace({{home.file("a.txt.qx!"), home.file("a.txt")}}, &error));
+        }
+        QCOMPARE(home.read("a.txt"), QByteArray("old a"));
+        QCOMPARE(QDir(home.dir()).entryList(QDir::Files), QStringList{"a.txt"});
+    }
+
     void runningProgramIsFoundByItsFile()
     {
 #ifdef Q_OS_LINUX

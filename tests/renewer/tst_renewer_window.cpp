@@ -1,5 +1,6 @@
 #include "clsProgressBar.h"
 #include "frmMain.h"
+#include "handover.h"
 #include "httpserver.h"
 #include "modInstall.h"
 #include "modProcess.h"
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <csignal>
@@ -112,23 +114,28 @@ private Q_SLOTS:
     void unreadableHandOver_data()
     {
         QTest::addColumn<QByteArray>("handOver"); // null: no file at all
-        QTest::newRow("missing") << QByteArray();
-        QTest::newRow("incomplete") << QByteArray("APP:Lorecase\r\nMAJ:1\r\n");
-        QTest::newRow("garbage") << QByteArray("\x01\x02 nothing here");
+        QTest::addColumn<QString>("problem");
+        const QString damaged = QStringLiteral("is incomplete or damaged.");
+        QTest::newRow("missing") << QByteArray() << "was not found.";
+        QTest::newRow("incomplete") << QByteArray("APP:Lorecase\r\nMAJ:1\r\n") << damaged;
+        QTest::newRow("garbage") << QByteArray("\x01\x02 nothing here") << damaged;
     }
     void unreadableHandOver()
     {
         QFETCH(QByteArray, handOver);
+        QFETCH(QString, problem);
         Updater u;
         QFile::remove(u.home.file("~udtmp.tmp"));
         if (!handOver.isNull())
             u.home.write("~udtmp.tmp", handOver);
         frmMain &form = u.start();
-        QCOMPARE(form.shownPicture(), Picture::No);
+        QCOMPARE(form.shownPicture(), Picture::Error);
         QCOMPARE(u.status(), QStringLiteral(" Error:"));
+        // The program's hand-over is to blame, not the server.
         QCOMPARE(form.messageText(),
-                 QStringLiteral("The server file did not download properly, did not download at "
-                                "all, or is corrupt.  Please close the updater and try again."));
+                 "The hand-over file \"~udtmp.tmp\" from the program " + problem +
+                     "  Please close the updater and start it again with \"Check For "
+                     "Updates...\" in the Help menu.");
         QVERIFY(form.lblCaption->text().isEmpty());
         QVERIFY(u.server.requests.isEmpty());
         QVERIFY(!QFile::exists(u.home.file("~udtmp.tmp")));
@@ -162,7 +169,7 @@ private Q_SLOTS:
             << block("1.3") << minor << int(Picture::Yes) << "Update Now!"
             << "1.3.0";
         QTest::newRow("no version file") << QByteArray() << " Error:  File Not Found."
-                                         << int(Picture::Download) << "Check..." << QString();
+                                         << int(Picture::Error) << "Check..." << QString();
     }
     void checkResults()
     {
@@ -283,11 +290,17 @@ private Q_SLOTS:
                                                  {"top.dat", "top data"},
                                                  {"keep.txt", "untouched"}};
         QCOMPARE(u.snapshot(), expected);
-        // Nothing else to do: the updater closed and started nothing.
-        QVERIFY(form.isClosed());
+        // Nothing was started; the window says it is done and closes on OK.
         QVERIFY(u.home.ui().callsOf(ScriptedUi::Kind::Shell).isEmpty());
-        QCOMPARE(u.status(), QStringLiteral(" Renaming Files... "));
-        QCOMPARE(form.lblErrMsg->text(), QStringLiteral("Please Wait..."));
+        QVERIFY(!form.isClosed());
+        QCOMPARE(u.status(), QStringLiteral(" Update completed!"));
+        QCOMPARE(form.shownPicture(), Picture::Yes);
+        QCOMPARE(form.messageText(),
+                 QStringLiteral("The update to version 1.2.0 has been installed."));
+        QVERIFY(form.lblErrMsg->text().isEmpty());
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
+        form.cmdCommand1->click();
+        QVERIFY(form.isClosed());
     }
 
     void hostileFileListWritesNothing_data()
@@ -322,6 +335,7 @@ private Q_SLOTS:
         QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
         QVERIFY(form.cmdCommand1->isEnabled());
         QVERIFY(!form.isClosed());
+        QCOMPARE(form.shownPicture(), Picture::Error);
     }
 
     void failedRenamePutsTheOldFilesBack()
@@ -345,6 +359,7 @@ private Q_SLOTS:
                  qPrintable(form.messageText()));
         QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
         QVERIFY(form.cmdCommand1->isEnabled());
+        QCOMPARE(form.shownPicture(), Picture::Error);
     }
 
     void failedDownloadStopsTheUpdate()
@@ -363,16 +378,112 @@ private Q_SLOTS:
         QVERIFY(!form.isBusy());
     }
 
+    void cancelWhileFetchingChangesNothing()
+    {
+        Updater u(block("1.2.0", "UFL:help.txt|upd\r\nNFL:new.txt|extra\r\n"));
+        u.files.insert("/downloads/extra/new.txt", "new text");
+        u.home.write("help.txt", "help 1");
+        const auto serveFiles = u.server.handler;
+        u.server.handler = [&](const HttpRequest &request) {
+            if (request.target != "/downloads/upd/help.txt")
+                return serveFiles(request);
+            HttpAnswer a = HttpAnswer::make(200, "OK", QByteArray(20000, 'h'));
+            a.cutAfter = 1000;
+            a.endDelayMs = 5000; // still coming when Cancel is clicked
+            return a;
+        };
+        frmMain &form = u.start();
+        auto before = u.snapshot();
+        before.remove("sftudate.tmp"); // closing removes it
+        QTimer::singleShot(150, &form, [&] { form.cmdCancel->click(); });
+        form.cmdCommand1->click();
+        QVERIFY(form.isClosed());
+        QCOMPARE(u.targets().last(), QStringLiteral("/downloads/upd/help.txt"));
+        // The new file fetched first is not left behind on its own.
+        QCOMPARE(u.snapshot(), before);
+    }
+
+    void whatTheProgramWritesIsRead()
+    {
+        const lc::clsAppInfo program = lc::programVersion();
+        const QByteArray next = QByteArray::number(program.Major) + '.' +
+                                QByteArray::number(program.Minor) + '.' +
+                                QByteArray::number(program.Revision + 1);
+        Updater u("APP:" + program.Title.toUtf8() + QByteArray::number(program.Major) +
+                  "\r\nVER:" + next + "\r\n");
+        QVERIFY(lc::handover::write(lc::handover::filePath(u.home.dir()), program));
+        frmMain &form = u.start();
+        QCOMPARE(form.localInfo(), program);
+        // The updater's own major version picks the block of the program it came with.
+        QCOMPARE(u.status(), QStringLiteral(" There is a revision update available."));
+    }
+
+    void longNotesScroll()
+    {
+        QByteArray notes = "\"MSG:";
+        for (int i = 1; i <= 60; ++i)
+            notes += "Change number " + QByteArray::number(i) + ".\r\n";
+        Updater u(block("1.2.0", notes + "\"\r\n"));
+        frmMain &form = u.start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QScrollBar *bar = form.txtMessage->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
+        form.txtMessage->setFocus();
+        QTest::keyClick(form.txtMessage, Qt::Key_PageDown);
+        QVERIFY(bar->value() > 0);
+        QTest::keyClick(form.txtMessage, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(bar->value(), 0);
+    }
+
+    void nothingIsCutOff_data()
+    {
+        QTest::addColumn<double>("fontScale");
+        QTest::newRow("normal font") << 1.0;
+        QTest::newRow("large font") << 1.6;
+    }
+    void nothingIsCutOff()
+    {
+        QFETCH(double, fontScale);
+        const QFont normal = QApplication::font();
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * fontScale);
+        QApplication::setFont(font);
+        Updater u(block("1.1.6"));
+        frmMain &form = u.start();
+        QApplication::setFont(normal);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (QWidget *w : QList<QWidget *>{form.lblCaption, form.lblStatus, form.txtMessage,
+                                           form.cmdCommand1, form.cmdCancel, form.imgYes}) {
+            QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+            const QRect inForm(w->mapTo(&form, QPoint(0, 0)), w->size());
+            QVERIFY2(form.rect().contains(inForm), qPrintable(w->objectName()));
+            QVERIFY2(w->height() >= w->minimumSizeHint().height(), qPrintable(w->objectName()));
+        }
+        QVERIFY(form.lblCaption->width() >=
+                form.lblCaption->fontMetrics().horizontalAdvance(form.lblCaption->text()));
+        QVERIFY(form.lblStatus->height() >=
+                form.lblStatus->heightForWidth(form.lblStatus->width()));
+        QVERIFY(form.cmdCommand1->width() >=
+                form.cmdCommand1->fontMetrics().horizontalAdvance("Update Now!"));
+        QVERIFY(!form.cmdCommand1->geometry().intersects(form.cmdCancel->geometry()));
+    }
+
     void mainProgramIsEndedReplacedAndStarted_data()
     {
         QTest::addColumn<bool>("stubborn");
-        QTest::newRow("ends when asked") << false;
-        QTest::newRow("ignores the request") << true;
+        QTest::addColumn<bool>("cancel"); // Cancel is clicked while the program is ended
+        QTest::newRow("ends when asked") << false << false;
+        QTest::newRow("ignores the request") << true << false;
+        QTest::newRow("cancelled meanwhile") << true << true;
     }
     void mainProgramIsEndedReplacedAndStarted()
     {
 #ifdef Q_OS_LINUX
         QFETCH(bool, stubborn);
+        QFETCH(bool, cancel);
         Updater u(block("1.1.6", "UFL:Lorecase|bin\r\nUFL:readme.txt|bin\r\n"));
         const QByteArray newProgram = "#!/bin/sh\nexit 0\n";
         u.files.insert("/downloads/bin/Lorecase", newProgram);
@@ -394,6 +505,8 @@ private Q_SLOTS:
         QCOMPARE(renewer::processesRunning(program), QList<qint64>{running.processId()});
         form.setEndProgramTimeouts(300, 5000);
         QCOMPARE(u.status(), QStringLiteral(" There is a revision update available."));
+        if (cancel)
+            QTimer::singleShot(100, &form, [&] { form.cmdCancel->click(); });
         QElapsedTimer clock;
         clock.start();
         form.cmdCommand1->click();
@@ -415,8 +528,14 @@ private Q_SLOTS:
         QCOMPARE(shell.size(), 1);
         QCOMPARE(shell[0].text, program);
         QCOMPARE(shell[0].title, u.home.dir());
-        QCOMPARE(u.status(), QStringLiteral(" Restarting Application..."));
-        QVERIFY(form.isClosed());
+        // A Cancel meanwhile waits for the install to be whole, then closes.
+        QCOMPARE(form.isClosed(), cancel);
+        if (!cancel) {
+            QCOMPARE(u.status(), QStringLiteral(" Update completed!"));
+            QCOMPARE(form.messageText(),
+                     QStringLiteral("The update to version 1.1.6 has been installed.\r\nLorecase "
+                                    "has been started again."));
+        }
         bystander.kill();
         bystander.waitForFinished();
 #else
