@@ -62,11 +62,11 @@ int main(int argc, char **argv)
     file.vMode = enEdit;
     file.bytPlatformId = 3;
     file.bytGenreId = 2;
-    file.lngGameId = 1;
-    file.lngFileId = 1;
-    file.bytSubCat = 1;
+    file.record.gameId = 1;
+    file.record.fileId = 1;
+    file.record.subCat = 1;
     file.strGameTitle = QStringLiteral("Walkthrough");
-    file.strTextRTF = QString::fromLatin1(rtf);
+    file.record.textRtf = QString::fromLatin1(rtf);
 
     const auto open = [&file](bool writeBack) {
         frmVWED w;

@@ -156,6 +156,9 @@ private Q_SLOTS:
         home.ui().answers.enqueue(Answer::Retry);
         form.cmdCommand1->click();
 
+        // The window says it is done and closes on OK.
+        QCOMPARE(form.lblStatus->text(), QStringLiteral(" Update completed!"));
+        form.cmdCommand1->click();
         QVERIFY(form.isClosed());
         QCOMPARE(running.state(), QProcess::NotRunning);
         QCOMPARE(home.read("Lorecase"), program);
