@@ -27,3 +27,17 @@ function(lorecase_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox;LORECASE_TOOLS=${LORECASE_HOME_DIR}")
 endfunction()
+
+# lorecase_add_component(Name [LIBS public libraries] [PRIVATE_LIBS private libraries])
+# A component is a shared library of its folder's sources on the platform layer, with its own
+# export header (name in lower case + _export.h).
+function(lorecase_add_component name)
+  cmake_parse_arguments(C "" "" "LIBS;PRIVATE_LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} SHARED ${sources})
+  string(TOLOWER ${name} export_name)
+  generate_export_header(${name} BASE_NAME ${export_name})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR})
+  target_link_libraries(${name} PUBLIC lorecase_common lcbase Qt6::Widgets ${C_LIBS}
+    PRIVATE ${C_PRIVATE_LIBS})
+endfunction()

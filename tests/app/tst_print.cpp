@@ -1,4 +1,5 @@
 #include "modPrint.h"
+#include "richtextbox.h"
 #include "testsupport.h"
 
 #include <QPrinter>
@@ -17,6 +18,14 @@ class TestPrint : public QObject {
         if (!p.waitForFinished(30000))
             return {};
         return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    static QString richBox(const char *body)
+    {
+        return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 "
+                              "Arial;}{\\f1\\fmodern\\fcharset0 Courier New;}}{\\colortbl ;\\red255"
+                              "\\green0\\blue0;}\\viewkind4\\uc1\\pard\\f0\\fs20 ") +
+               QLatin1String(body) + QStringLiteral("\\par\r\n}");
     }
 
 private Q_SLOTS:
@@ -97,6 +106,28 @@ private Q_SLOTS:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(home.file(QStringLiteral("none.pdf")));
         QVERIFY(!PrintRichText(doc, printer, {20000, 0, 20000, 0}));
+    }
+
+    void printsItsDocument()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+        TestHome home(TestHome::Db::None);
+        lc::controls::RichTextBox box;
+        box.setTextRTF(richBox("{\\b Castle Walkthrough}\\par Step one: the \\cf1 red\\cf0  door."
+                               "\\par {\\f1 \\u1055?\\u1088?\\u1080?\\u1074?\\u1077?\\u1090?}"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = home.file(QStringLiteral("box.pdf"));
+        printer.setOutputFileName(pdf);
+        QVERIFY(PrintRichText(*box.document(), printer, {800, 900, 900, 1000}));
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(text.contains(QStringLiteral("Castle Walkthrough")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Step one: the red door.")));
+        QVERIFY(text.contains(QString::fromUtf16(u"Привет")));
     }
 };
 

@@ -1,12 +1,9 @@
-#include "modPrint.h"
 #include "richtextbox.h"
 #include "rtf.h"
 #include "testsupport.h"
 
 #include <QClipboard>
 #include <QMimeData>
-#include <QPrinter>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -395,28 +392,6 @@ private Q_SLOTS:
         box.setSelLength(3); // no move, no report
         QCOMPARE(moved.count(), 2);
         QCOMPARE(changed.count(), 0);
-    }
-
-    void printsItsDocument()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("pdftotext is not installed");
-        TestHome home(TestHome::Db::None);
-        RichTextBox box;
-        box.setTextRTF(rich("{\\b Castle Walkthrough}\\par Step one: the \\cf1 red\\cf0  door."
-                            "\\par {\\f1 \\u1055?\\u1088?\\u1080?\\u1074?\\u1077?\\u1090?}"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        const QString pdf = home.file(QStringLiteral("box.pdf"));
-        printer.setOutputFileName(pdf);
-        QVERIFY(PrintRichText(*box.document(), printer, {800, 900, 900, 1000}));
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        QVERIFY(p.waitForFinished(30000));
-        const QString text = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(text.contains(QStringLiteral("Castle Walkthrough")), qPrintable(text));
-        QVERIFY(text.contains(QStringLiteral("Step one: the red door.")));
-        QVERIFY(text.contains(U(u"Привет")));
     }
 };
 
