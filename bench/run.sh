@@ -9,8 +9,17 @@ build=${1:-build}
 [ $# -gt 0 ] && shift
 jobs=$(nproc 2>/dev/null || echo 2)
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The benchmarks are built only with LORECASE_BENCH on. It is put back when this script ends,
+# so the test command, which shares the build folder, goes on building without them.
+was_on=0
+if [ -f "$build/CMakeCache.txt" ]; then
+  grep -qE '^LORECASE_BENCH:BOOL=(ON|TRUE|1|YES)$' "$build/CMakeCache.txt" && was_on=1
+  cmake -S . -B "$build" -DLORECASE_BENCH=ON >/dev/null
+else
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORECASE_BENCH=ON >/dev/null
+fi
+if [ "$was_on" -eq 0 ]; then
+  trap 'cmake -S . -B "$build" -DLORECASE_BENCH=OFF >/dev/null' EXIT
 fi
 
 if [ $# -gt 0 ]; then

@@ -12,13 +12,21 @@ struct Result {
     bool existed = false; // the path was already taken, and nothing was touched
 };
 
+// What a maker does when the path is already taken.
+enum class Existing {
+    Keep, // leave it as it is and fail, with existed set
+    // Replace it only when it is a collection that holds nothing a user made: no games, files,
+    // bookmarks or favourites, and no other program has it open. Anything else is kept.
+    ReplaceEmpty,
+};
+
 // The delivered database: the five tables, the 19 platform rows (all in use), nothing else.
-Result createDelivered(const QString &path);
+Result createDelivered(const QString &path, Existing existing = Existing::Keep);
 
 // The delivered database plus a small collection for a newcomer: a dozen games on several
 // platforms, files of every sub-category with real-looking rich text, a bookmark and a
 // favourite.
-Result createSample(const QString &path);
+Result createSample(const QString &path, Existing existing = Existing::Keep);
 
 struct SyntheticOptions {
     int games = 20000;
@@ -27,6 +35,7 @@ struct SyntheticOptions {
     unsigned seed = 1;    // same seed, same collection
 };
 // The delivered database plus generated games and files spread over all platforms and genres.
-Result createSynthetic(const QString &path, const SyntheticOptions &options);
+Result createSynthetic(const QString &path, const SyntheticOptions &options,
+                       Existing existing = Existing::Keep);
 
 } // namespace lc::collection

@@ -7,7 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <iterator>
+#include <system_error>
 
 namespace lc::collection {
 namespace {
@@ -96,13 +98,15 @@ bool writeDatabase(const QString &file, const Filler &fill, QString &error)
         sqlite3_close(db);
         return false;
     }
-    bool ok = exec(db, "PRAGMA journal_mode=WAL", error) &&
-              exec(db, "PRAGMA synchronous=OFF", error) &&
-              exec(db, "PRAGMA cache_size=-65536", error) && exec(db, "BEGIN", error) &&
-              exec(db, kSchema, error) && insertPlatforms(db, error) &&
-              (!fill || fill(db, error)) && exec(db, kIndexes, error) &&
-              exec(db, "COMMIT", error) && exec(db, "PRAGMA synchronous=NORMAL", error) &&
-              exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", error);
+    // Larger pages before anything is written: texts of a few kilobytes then fill pages
+    // instead of leaving half of each small one empty.
+    bool ok =
+        exec(db, "PRAGMA page_size=16384", error) && exec(db, "PRAGMA journal_mode=WAL", error) &&
+        exec(db, "PRAGMA synchronous=OFF", error) && exec(db, "PRAGMA cache_size=-65536", error) &&
+        exec(db, "BEGIN", error) && exec(db, kSchema, error) && insertPlatforms(db, error) &&
+        (!fill || fill(db, error)) && exec(db, kIndexes, error) && exec(db, "COMMIT", error) &&
+        exec(db, "PRAGMA synchronous=NORMAL", error) &&
+        exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", error);
     if (!ok && error.isEmpty())
         error = sqliteError(db);
     // Closing the last connection folds the log into the file and removes it, so what gets
@@ -118,6 +122,45 @@ void removeWithCompanions(const QString &file)
 {
     for (const char *suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QLatin1String(suffix));
+}
+
+// A collection nobody has put anything into yet, and that no other program has open: only
+// then may a made collection take its place.
+bool holdsNothing(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymLink())
+        return false;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt *st = nullptr;
+    // A file that is not a collection fails here, and is kept.
+    const bool empty = sqlite3_prepare_v2(db,
+                                          "SELECT (SELECT count(*) FROM game) + (SELECT count(*) "
+                                          "FROM file) + (SELECT count(*) FROM bookmarks) + "
+                                          "(SELECT count(*) FROM favorites)",
+                                          -1, &st, nullptr) == SQLITE_OK &&
+                       sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int64(st, 0) == 0;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    // The last connection to close removes the log; one still there belongs to a program that
+    // has the file open.
+    return empty && !QFileInfo::exists(path + QStringLiteral("-wal"));
+}
+
+// Puts temp in place of path in one step, replacing what is there.
+bool replaceFile(const QString &temp, const QString &path, QString &error)
+{
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), ec);
+    if (ec)
+        error = QString::fromStdString(ec.message());
+    return !ec;
 }
 
 } // namespace
@@ -190,7 +233,8 @@ QString platformName(int id)
                                            : QString();
 }
 
-Result buildDatabase(const QString &path, const QString &what, const Filler &fill)
+Result buildDatabase(const QString &path, const QString &what, const Filler &fill,
+                     Existing existing)
 {
     Result result;
     if (path.isEmpty()) {
@@ -199,10 +243,14 @@ Result buildDatabase(const QString &path, const QString &what, const Filler &fil
     }
     // A dangling link counts as taken too: renaming over it would replace whatever it names.
     const QFileInfo target(path);
+    bool replacing = false;
     if (target.exists() || target.isSymLink()) {
-        result.existed = true;
-        result.message = QStringLiteral("%1 already exists; it was left as it is").arg(path);
-        return result;
+        if (existing != Existing::ReplaceEmpty || !holdsNothing(path)) {
+            result.existed = true;
+            result.message = QStringLiteral("%1 already exists; it was left as it is").arg(path);
+            return result;
+        }
+        replacing = true;
     }
     const QDir folder = target.absoluteDir();
     if (!folder.exists()) {
@@ -232,6 +280,16 @@ Result buildDatabase(const QString &path, const QString &what, const Filler &fil
         result.message = QStringLiteral("Cannot make %1: %2").arg(path, error);
         return result;
     }
+    if (replacing) {
+        if (!replaceFile(temp, path, error)) {
+            removeWithCompanions(temp);
+            result.message = QStringLiteral("Cannot replace %1: %2").arg(path, error);
+            return result;
+        }
+        result.ok = true;
+        result.message = QStringLiteral("Made %1 in %2, in place of an empty one").arg(what, path);
+        return result;
+    }
     // QFile::rename refuses to replace an existing file, so a file that appeared meanwhile
     // survives too.
     QFile moved(temp);
@@ -248,9 +306,9 @@ Result buildDatabase(const QString &path, const QString &what, const Filler &fil
     return result;
 }
 
-Result createDelivered(const QString &path)
+Result createDelivered(const QString &path, Existing existing)
 {
-    return buildDatabase(path, QStringLiteral("the delivered database"));
+    return buildDatabase(path, QStringLiteral("the delivered database"), {}, existing);
 }
 
 } // namespace lc::collection

@@ -21,8 +21,10 @@ using Filler = std::function<bool(sqlite3 *db, QString &error)>;
 
 // Makes path from scratch: writes under a temporary name in the same folder, lets fill add
 // its rows, and renames the file into place only when all of it succeeded. An existing path
-// is never touched. what names the result in the success message.
-Result buildDatabase(const QString &path, const QString &what, const Filler &fill = {});
+// is left alone unless existing allows replacing it. what names the result in the success
+// message.
+Result buildDatabase(const QString &path, const QString &what, const Filler &fill = {},
+                     Existing existing = Existing::Keep);
 
 // One prepared statement, finalized when it goes out of scope.
 class Statement {

@@ -244,7 +244,7 @@ bool fillSynthetic(sqlite3 *db, const SyntheticOptions &wanted, QString &error)
 
 } // namespace
 
-Result createSynthetic(const QString &path, const SyntheticOptions &wanted)
+Result createSynthetic(const QString &path, const SyntheticOptions &wanted, Existing existing)
 {
     if (wanted.games < 0 || wanted.files < 0 || wanted.textBytes < 0) {
         return {false,
@@ -258,7 +258,8 @@ Result createSynthetic(const QString &path, const SyntheticOptions &wanted)
         QStringLiteral("a synthetic collection of %1 games and %2 files")
             .arg(wanted.games)
             .arg(wanted.files),
-        [&wanted](sqlite3 *db, QString &error) { return fillSynthetic(db, wanted, error); });
+        [&wanted](sqlite3 *db, QString &error) { return fillSynthetic(db, wanted, error); },
+        existing);
 }
 
 } // namespace lc::collection

@@ -2,8 +2,11 @@
 //   lcmake delivered PATH
 //   lcmake sample PATH
 //   lcmake synthetic PATH --games N --files M --text-bytes B [--seed S]
+// each with [--keep-existing] [--replace-empty].
 // An existing file is never touched; with --keep-existing that is not an error, so build
-// scripts can run it on every build without any risk to a user's collection.
+// scripts can run it on every build without any risk to a user's collection. With
+// --replace-empty a collection that holds nothing yet (no games, files, bookmarks or
+// favourites) is replaced: that is how a first start gets the sample collection.
 
 #include "collection.h"
 
@@ -68,7 +71,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption keepExisting(
         QStringLiteral("keep-existing"),
         QStringLiteral("if the file exists, leave it as it is and succeed"));
-    parser.addOptions({games, files, textBytes, seed, keepExisting});
+    const QCommandLineOption replaceEmpty(
+        QStringLiteral("replace-empty"),
+        QStringLiteral("if the file is a collection that holds nothing yet, replace it"));
+    parser.addOptions({games, files, textBytes, seed, keepExisting, replaceEmpty});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -85,11 +91,13 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    const auto existing = parser.isSet(replaceEmpty) ? lc::collection::Existing::ReplaceEmpty
+                                                     : lc::collection::Existing::Keep;
     lc::collection::Result result;
     if (kind == QLatin1String("delivered")) {
-        result = lc::collection::createDelivered(path);
+        result = lc::collection::createDelivered(path, existing);
     } else if (kind == QLatin1String("sample")) {
-        result = lc::collection::createSample(path);
+        result = lc::collection::createSample(path, existing);
     } else if (kind == QLatin1String("synthetic")) {
         const auto g = number(parser, games, INT_MAX);
         const auto f = number(parser, files, INT_MAX);
@@ -102,7 +110,7 @@ int main(int argc, char *argv[])
         wanted.files = int(*f);
         wanted.textBytes = int(*b);
         wanted.seed = unsigned(*s);
-        result = lc::collection::createSynthetic(path, wanted);
+        result = lc::collection::createSynthetic(path, wanted, existing);
     } else {
         say(QStringLiteral("unknown kind \"%1\": use delivered, sample or synthetic").arg(kind));
         return 1;

@@ -378,13 +378,13 @@ bool fillSample(sqlite3 *db, QString &error)
 
 } // namespace
 
-Result createSample(const QString &path)
+Result createSample(const QString &path, Existing existing)
 {
     return buildDatabase(path,
                          QStringLiteral("a sample collection of %1 games and %2 files")
                              .arg(std::size(kGames))
                              .arg(std::size(kFiles)),
-                         fillSample);
+                         fillSample, existing);
 }
 
 } // namespace lc::collection

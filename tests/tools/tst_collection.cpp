@@ -14,6 +14,8 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+
 using namespace lc::collection;
 
 namespace {
@@ -31,6 +33,7 @@ public:
     }
     ~Db() { sqlite3_close(m_db); }
     bool isOpen() const { return m_db != nullptr; }
+    sqlite3 *handle() const { return m_db; }
 
     QList<QVariantList> rows(const char *sql) const
     {
@@ -133,6 +136,9 @@ private Q_SLOTS:
     void syntheticHasTheAskedCounts();
     void syntheticIsRepeatable();
     void syntheticRejectsImpossibleCounts();
+    void syntheticPacksTextTightly();
+    void replaceEmptyKeepsAUsersCollection_data();
+    void replaceEmptyKeepsAUsersCollection();
     void commandLine();
 
 private:
@@ -152,6 +158,7 @@ void TestCollection::deliveredHasTheTablesAndPlatforms()
     Db db(file);
     QVERIFY(db.isOpen());
     QCOMPARE(db.value("PRAGMA journal_mode").toString(), QStringLiteral("wal"));
+    QCOMPARE(db.value("PRAGMA page_size").toInt(), 16384);
     QCOMPARE(db.columns("platform"), QStringList({"auto_id", "cat", "brand", "name", "in_use"}));
     QCOMPARE(db.columns("game"),
              QStringList({"auto_id", "platform_id", "genre_id", "name", "notes"}));
@@ -439,6 +446,79 @@ void TestCollection::syntheticRejectsImpossibleCounts()
     QCOMPARE(Db(file).count("SELECT count(*) FROM platform"), 19);
 }
 
+void TestCollection::syntheticPacksTextTightly()
+{
+    // Texts of a few kilobytes leave most of a small page empty; the file should be little
+    // more than the text it holds.
+    const QString file = path(QStringLiteral("packed.mdb"));
+    QVERIFY(createSynthetic(file, {100, 1500, 2000, 5}).ok);
+    const qint64 text =
+        Db(file).count("SELECT sum(length(CAST(txt_rtf AS BLOB)) + length(CAST(src AS BLOB)) + "
+                       "length(CAST(\"desc\" AS BLOB))) FROM file");
+    QVERIFY(text > 2000000);
+    const double ratio = double(QFileInfo(file).size()) / double(text);
+    QVERIFY2(ratio < 1.25, qPrintable(QString::number(ratio)));
+}
+
+void TestCollection::replaceEmptyKeepsAUsersCollection_data()
+{
+    QTest::addColumn<QString>("before"); // what the existing file holds
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("delivered, untouched") << "delivered" << true;
+    QTest::newRow("a favourite") << "favourite" << false;
+    QTest::newRow("a game") << "game" << false;
+    QTest::newRow("open in another program") << "open" << false;
+    QTest::newRow("not a database") << "text" << false;
+}
+
+void TestCollection::replaceEmptyKeepsAUsersCollection()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, replaced);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("lorecase.mdb"));
+    if (before == u"text") {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("notes, not a collection");
+    } else {
+        QVERIFY(createDelivered(file).ok);
+    }
+    const char *row = before == u"favourite"
+                          ? "INSERT INTO favorites(url, title) VALUES('https://example.org/', 'x')"
+                      : before == u"game"
+                          ? "INSERT INTO game(platform_id, genre_id, name) VALUES(1, 1, 'Mine')"
+                          : nullptr;
+    if (row) {
+        Db db(file);
+        QString error;
+        QVERIFY(exec(db.handle(), row, error));
+    }
+    // A program that has the collection open keeps its log beside it.
+    std::optional<Db> holder;
+    if (before == u"open") {
+        holder.emplace(file);
+        QCOMPARE(holder->count("SELECT count(*) FROM game"), 0);
+        QVERIFY(QFileInfo::exists(file + QStringLiteral("-wal")));
+    }
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    f.close();
+
+    const Result r = createSample(file, Existing::ReplaceEmpty);
+    QCOMPARE(r.ok, replaced);
+    QCOMPARE(r.existed, !replaced);
+    holder.reset();
+    if (replaced) {
+        QVERIFY(Db(file).count("SELECT count(*) FROM game") > 0);
+    } else {
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), bytes);
+    }
+    QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("lorecase.mdb")});
+}
+
 void TestCollection::commandLine()
 {
     const QString tools = qEnvironmentVariable("LORECASE_TOOLS");
@@ -472,6 +552,16 @@ void TestCollection::commandLine()
                   "--seed", "3"}),
              0);
     QCOMPARE(Db(synthetic).count("SELECT count(*) FROM file"), 20);
+    // The first start's collection: the empty delivered one gives way to the sample once.
+    const QString first = dir.filePath(QStringLiteral("first.mdb"));
+    QCOMPARE(run({"delivered", first}), 0);
+    QCOMPARE(run({"sample", first, "--replace-empty", "--keep-existing"}), 0);
+    const qint64 games = Db(first).count("SELECT count(*) FROM game");
+    QVERIFY(games > 0);
+    QCOMPARE(run({"sample", first, "--replace-empty"}), 1);
+    QCOMPARE(Db(first).count("SELECT count(*) FROM game"), games);
+    QVERIFY(QFile::remove(first));
+
     QCOMPARE(run({"synthetic", dir.filePath(QStringLiteral("x.mdb")), "--games", "many"}), 1);
     QCOMPARE(run({"sample", dir.filePath(QStringLiteral("y.mdb")), "--games", "3"}), 1);
     QCOMPARE(run({"catalogue", dir.filePath(QStringLiteral("z.mdb"))}), 1);
