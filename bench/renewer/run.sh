@@ -12,6 +12,6 @@ if [ ${#need[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORECASE_BENCH=ON >/dev/null
 cmake --build "$build" --target bench_renewer -j"$(nproc 2>/dev/null || echo 2)"
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_renewer" "${2:-100}" "${3:-3}"
