@@ -3,6 +3,8 @@
 #include "richtextbox.h"
 #include "rtf.h"
 
+#include "../benchtiming.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -49,19 +51,6 @@ QByteArray makeDocument(qsizetype target)
     return rtf;
 }
 
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -80,7 +69,7 @@ int main(int argc, char **argv)
     std::printf("document: %.1f MB of RTF\n", rtf.size() / 1048576.0);
 
     int chars = 0;
-    const double loadMs = medianMs(3, [&] {
+    const double loadMs = bench::medianMs(3, [&] {
         QTextDocument doc;
         lc::rtf::read(rtf, doc);
         chars = doc.characterCount();
@@ -88,16 +77,16 @@ int main(int argc, char **argv)
     std::printf("load into a QTextDocument:   %8.0f ms  (%d characters)\n", loadMs, chars);
 
     qsizetype textSize = 0;
-    const double textMs = medianMs(3, [&] { textSize = lc::rtf::plainText(rtf).size(); });
+    const double textMs = bench::medianMs(3, [&] { textSize = lc::rtf::plainText(rtf).size(); });
     std::printf("plain text extraction:       %8.0f ms  (%lld characters)\n", textMs,
                 static_cast<long long>(textSize));
 
     QTextDocument saved;
     lc::rtf::read(rtf, saved);
-    const double writeMs = medianMs(3, [&] { (void)lc::rtf::write(saved); });
+    const double writeMs = bench::medianMs(3, [&] { (void)lc::rtf::write(saved); });
     std::printf("write back to RTF:           %8.0f ms\n", writeMs);
 
-    const double boxMs = medianMs(1, [&] {
+    const double boxMs = bench::medianMs(1, [&] {
         lc::controls::RichTextBox box;
         box.setTextRTF(lc::rtf::fromBytes(rtf));
     });
@@ -108,7 +97,7 @@ int main(int argc, char **argv)
     if (unrtf.isEmpty()) {
         std::printf("unrtf is not installed: no comparison (bench/rtf/run.sh installs it)\n");
     } else {
-        const double unrtfMs = medianMs(1, [&] {
+        const double unrtfMs = bench::medianMs(1, [&] {
             QProcess p;
             p.setStandardOutputFile(QProcess::nullDevice());
             p.setStandardErrorFile(QProcess::nullDevice());

@@ -5,6 +5,8 @@
 #include "richtextbox.h"
 #include "settings.h"
 
+#include "../benchtiming.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -35,19 +37,6 @@ QByteArray makeDocument(qsizetype target)
     return rtf;
 }
 
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,8 +64,8 @@ int main(int argc, char **argv)
         if (writeBack)
             (void)w.rtbText->TextRTF();
     };
-    const double openMs = medianMs(3, [&] { open(false); });
-    const double oldMs = medianMs(3, [&] { open(true); });
+    const double openMs = bench::medianMs(3, [&] { open(false); });
+    const double oldMs = bench::medianMs(3, [&] { open(true); });
     std::printf("open for editing:                  %8.0f ms\n", openMs);
     std::printf("open and write back to RTF (old):  %8.0f ms\n", oldMs);
     std::printf("opening is %.2fx as fast as before\n", oldMs / openMs);
