@@ -49,22 +49,16 @@ QByteArray eightLines(const QString &moduleLine, const QString &source, int numb
 
 } // namespace
 
-QString AppInfo::version() const
-{
-    return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision);
-}
-
 AppInfo programInfo()
 {
-    return {QStringLiteral("Lorecase"), LORECASE_VERSION_MAJOR, LORECASE_VERSION_MINOR,
-            LORECASE_VERSION_PATCH};
+    return programVersion();
 }
 
 QByteArray bannerText(const AppInfo &app)
 {
     Lines l;
     l << QStringLiteral("B R I G H T F E N S O F T WARE  -  E R R O R  *  L O G")
-      << QString(39, u'=') << QStringLiteral("Application Title: ") + app.title
+      << QString(39, u'=') << QStringLiteral("Application Title: ") + app.Title
       << QStringLiteral("Application Version: ") + app.version() << QStringLiteral(" ")
       << QStringLiteral("Begin Log...") << QStringLiteral(" ");
     return l.bytes();

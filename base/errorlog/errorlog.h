@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dberror.h"
+#include "handover.h"
 #include "lcbase_export.h"
 
 #include <QByteArray>
@@ -12,13 +13,8 @@
 // viewer/editor), each with its own entry layout; all of them report through a Reporter.
 namespace lc::errorlog {
 
-struct AppInfo {
-    QString title;
-    int major = 0;
-    int minor = 0;
-    int revision = 0;
-    QString version() const;
-};
+// The banner names the program by the same version record the updater compares.
+using AppInfo = lc::clsAppInfo;
 
 // The program's own title and version.
 LCBASE_EXPORT AppInfo programInfo();
