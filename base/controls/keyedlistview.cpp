@@ -78,19 +78,19 @@ private:
 };
 
 // The two views pass key presses and mouse presses on to the list's signals.
-class ListReportView : public QTreeView {
+template <class View> class ForwardingView : public View {
 public:
-    explicit ListReportView(KeyedListView *list) : QTreeView(list), m_list(list) {}
+    explicit ForwardingView(KeyedListView *list) : View(list), m_list(list) {}
 
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         Q_EMIT m_list->KeyDown(event->key(), event->modifiers());
-        QTreeView::keyPressEvent(event);
+        View::keyPressEvent(event);
     }
     void mousePressEvent(QMouseEvent *event) override
     {
-        QTreeView::mousePressEvent(event);
+        View::mousePressEvent(event);
         Q_EMIT m_list->MouseDown(event->button(), event->globalPosition().toPoint());
     }
 
@@ -98,24 +98,14 @@ private:
     KeyedListView *m_list;
 };
 
-class ListIconView : public QListView {
+class ListReportView : public ForwardingView<QTreeView> {
 public:
-    explicit ListIconView(KeyedListView *list) : QListView(list), m_list(list) {}
+    using ForwardingView::ForwardingView;
+};
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        Q_EMIT m_list->KeyDown(event->key(), event->modifiers());
-        QListView::keyPressEvent(event);
-    }
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        QListView::mousePressEvent(event);
-        Q_EMIT m_list->MouseDown(event->button(), event->globalPosition().toPoint());
-    }
-
-private:
-    KeyedListView *m_list;
+class ListIconView : public ForwardingView<QListView> {
+public:
+    using ForwardingView::ForwardingView;
 };
 
 namespace {
