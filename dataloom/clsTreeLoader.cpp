@@ -171,8 +171,8 @@ private:
                 continue;
             }
             const int files = count(m_files, u"game_id = " % QString::number(id));
-            const int node = m_tree.add(lc::keys::genreKey(*genre, *platform),
-                                        lc::keys::gameKey(qint32(id), *genre, *platform),
+            const QString parent = lc::keys::genreKey(*genre, *platform);
+            const int node = m_tree.add(parent, lc::keys::gameKey(qint32(id), parent),
                                         caption(name, files), image, selImage);
             if (node < 0)
                 throw Failure{

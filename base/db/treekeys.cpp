@@ -65,7 +65,12 @@ QString genreKey(quint8 genreId, quint8 platformId)
 
 QString gameKey(qint32 gameId, quint8 genreId, quint8 platformId)
 {
-    return u"N_" % num(gameId) % u"|G_" % num(genreId) % u"|P_" % num(platformId);
+    return gameKey(gameId, genreKey(genreId, platformId));
+}
+
+QString gameKey(qint32 gameId, const QString &genreKey)
+{
+    return u"N_" % num(gameId) % u'|' % genreKey;
 }
 
 QString fileKey(qint32 fileId)

@@ -17,6 +17,8 @@ inline const QString kRoot = QStringLiteral("ROOT");
 LCBASE_EXPORT QString platformKey(quint8 platformId);                            // P_5
 LCBASE_EXPORT QString genreKey(quint8 genreId, quint8 platformId);               // G_2|P_5
 LCBASE_EXPORT QString gameKey(qint32 gameId, quint8 genreId, quint8 platformId); // N_40|G_2|P_5
+// The same under a genre key already made (the tree loader has its parent's key in hand).
+LCBASE_EXPORT QString gameKey(qint32 gameId, const QString &genreKey);
 // A file's row in a game's file list.
 LCBASE_EXPORT QString fileKey(qint32 fileId); // K_311
 // Where a file lives: its file key and its game's key (bookmarks store it).
