@@ -1,6 +1,7 @@
 #include "clsSelector.h"
 
 #include "clsCombos.h"
+#include "treekeys.h"
 #include "uiservice.h"
 
 #include <QComboBox>
@@ -17,16 +18,16 @@ clsSelector::clsSelector() : m_form(new frmSelect)
         Genre_ID = id;
         loadGames();
     });
-    connect(
-        f, &frmSelect::AddGame, this, [this](quint8 platform, quint8 genre, const QString &name) {
-            clsGCombo games;
-            games.M_ADO_CONNECTION = M_ADO_CONNECTION;
-            Game_ID = games.Add(platform, genre, name);
-            if (Game_ID == 0)
-                return;
-            const QString parentKey = QStringLiteral("G_%1|P_%2").arg(genre).arg(platform);
-            Q_EMIT AddGameNode(name, parentKey, QStringLiteral("N_%1|").arg(Game_ID) + parentKey);
-        });
+    connect(f, &frmSelect::AddGame, this,
+            [this](quint8 platform, quint8 genre, const QString &name) {
+                clsGCombo games;
+                games.M_ADO_CONNECTION = M_ADO_CONNECTION;
+                Game_ID = games.Add(platform, genre, name);
+                if (Game_ID == 0)
+                    return;
+                const QString parentKey = lc::keys::genreKey(genre, platform);
+                Q_EMIT AddGameNode(name, parentKey, lc::keys::gameKey(Game_ID, parentKey));
+            });
     connect(f, &frmSelect::SetGameID, this, [this](qint32 id) { Game_ID = id; });
     connect(f, &frmSelect::GetGameId, this, [this](const QString &name) {
         m_Game_Name = name;
