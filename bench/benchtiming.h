@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
 
 #include <algorithm>
 #include <functional>
@@ -21,6 +24,40 @@ inline double medianMs(int runs, const std::function<void()> &work)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// The option that makes a benchmark a child: it times one first run of the named contender
+// and prints the milliseconds alone, so the parent sees what a program start sees (its own
+// SQLite cache, statements and indexes all new).
+inline constexpr char kFreshOption[] = "--fresh";
+
+// Times of first runs, each in a fresh process of this same benchmark, the contenders taken
+// turn about so a busy moment of the machine hits them alike. Returns the medians per
+// contender in milliseconds, or an empty list when a child failed.
+inline std::vector<double> freshMedians(const QStringList &contenders, const QString &database,
+                                        int samples)
+{
+    std::vector<std::vector<double>> times(static_cast<size_t>(contenders.size()));
+    for (int i = 0; i < samples; ++i)
+        for (int c = 0; c < contenders.size(); ++c) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QString::fromLatin1(kFreshOption), contenders[c], database});
+            bool ok = false;
+            double ms = 0;
+            if (child.waitForFinished(120000) && child.exitCode() == 0)
+                ms = QString::fromLatin1(child.readAllStandardOutput()).trimmed().toDouble(&ok);
+            if (!ok)
+                return {};
+            times[static_cast<size_t>(c)].push_back(ms);
+        }
+    std::vector<double> medians;
+    for (auto &t : times) {
+        std::sort(t.begin(), t.end());
+        medians.push_back(t[t.size() / 2]);
+    }
+    return medians;
 }
 
 } // namespace bench
