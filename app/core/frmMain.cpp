@@ -1,5 +1,7 @@
 #include "frmMain.h"
 
+#include "ctlTree.h"
+
 #include "SplitterBar.h"
 #include "clsTips.h"
 #include "errorlog.h"
@@ -81,7 +83,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     lblCaption->setFont(f);
     SetCaptionActive(lblCaption, true);
 
-    ctlTree = makePaneArea(QStringLiteral("ctlTree"), tr("Game tree"), m_client);
+    ctlTree = new ::ctlTree(gConn, m_client);
+    ctlTree->setAutoFillBackground(true);
     ctlView = makePaneArea(QStringLiteral("ctlView"), tr("Files"), m_client);
     ctlDetails = makePaneArea(QStringLiteral("ctlDetails"), tr("Details"), m_client);
 
@@ -233,6 +236,10 @@ void frmMain::Form_Activate()
 
     WriteLogBanner();
     if (Connect(AppPath() + QStringLiteral("lorecase.mdb"))) {
+        ctlTree->LoadTree();
+        // The details pane completes loading once it is built; until then the tree's
+        // search box is restored here.
+        ctlTree->FinishLoad();
         if (viewSelectedTab() == 1)
             SetFilesCaption();
     } else {
@@ -446,6 +453,8 @@ void frmMain::Form_Unload()
     SaveNumber(layoutSection, QStringLiteral("imgs1Left"), s.s1Left);
     SaveNumber(layoutSection, QStringLiteral("imgs2Top"), s.s2Top);
     SaveNumber(layoutSection, QStringLiteral("DetailHeight"), s.detailHeight);
+    lc::settings::SaveSetting(QStringLiteral("Tree"), QStringLiteral("SearchText"),
+                              ctlTree->SearchText());
     UnloadAll(m_keepClips);
 }
 

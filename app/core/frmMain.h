@@ -7,6 +7,7 @@
 #include <QRect>
 
 class QFrame;
+class ctlTree;
 class QLabel;
 class SplitterBar;
 
@@ -88,7 +89,7 @@ private:
     QWidget *m_client = nullptr;
     QWidget *picToolBar = nullptr;
     QLabel *lblCaption = nullptr;
-    QFrame *ctlTree = nullptr;
+    ::ctlTree *ctlTree = nullptr;
     QFrame *ctlView = nullptr;
     QFrame *ctlDetails = nullptr;
     SplitterBar *imgS1 = nullptr;

@@ -56,6 +56,24 @@ public:
     void beginInsert(const QModelIndex &parent, int row) { beginInsertRows(parent, row, row); }
     void endInsert() { endInsertRows(); }
     void changed(const QModelIndex &index) { Q_EMIT dataChanged(index, index); }
+    void beginRemove(const QModelIndex &parent, int row) { beginRemoveRows(parent, row, row); }
+    void endRemove() { endRemoveRows(); }
+    // The view holds node numbers inside its persistent indexes; carry them over a renumbering.
+    template <typename Renumber> void renumber(const std::vector<int> &newOf, Renumber apply)
+    {
+        Q_EMIT layoutAboutToBeChanged();
+        const QModelIndexList before = persistentIndexList();
+        apply();
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex &i : before) {
+            const int n = newOf[size_t(i.internalId())];
+            after.append(n < 0 ? QModelIndex()
+                               : createIndex(m_tree->m_nodes[size_t(n)].row, 0, quintptr(n)));
+        }
+        changePersistentIndexList(before, after);
+        Q_EMIT layoutChanged();
+    }
 
 private:
     KeyedTree *m_tree;
@@ -169,6 +187,59 @@ void KeyedTree::setExpandedImage(int node, const QString &image)
         return;
     m_nodes[size_t(node)].expandedImage = image;
     refresh(node);
+}
+
+void KeyedTree::remove(int node)
+{
+    if (!isValid(node))
+        return;
+    std::vector<int> newOf(m_nodes.size(), 0);
+    std::vector<int> stack{node};
+    while (!stack.empty()) {
+        const int n = stack.back();
+        stack.pop_back();
+        newOf[size_t(n)] = -1;
+        for (int c : m_nodes[size_t(n)].children)
+            stack.push_back(c);
+    }
+    const int parent = m_nodes[size_t(node)].parent;
+    const int row = m_nodes[size_t(node)].row;
+    if (m_bulk == 0)
+        m_model->beginRemove(modelIndex(parent), row);
+    std::vector<int> &siblings = parent < 0 ? m_top : m_nodes[size_t(parent)].children;
+    siblings.erase(siblings.begin() + row);
+    for (size_t r = size_t(row); r < siblings.size(); ++r)
+        m_nodes[size_t(siblings[r])].row = int(r);
+    if (m_bulk == 0)
+        m_model->endRemove();
+
+    int next = 0;
+    for (int &n : newOf)
+        if (n == 0)
+            n = next++;
+    const auto apply = [this, &newOf] {
+        std::vector<Node> kept;
+        kept.reserve(m_nodes.size());
+        for (size_t n = 0; n < m_nodes.size(); ++n)
+            if (newOf[n] >= 0)
+                kept.push_back(std::move(m_nodes[n]));
+        m_nodes = std::move(kept);
+        m_byKey.clear();
+        for (size_t n = 0; n < m_nodes.size(); ++n) {
+            Node &nd = m_nodes[n];
+            if (nd.parent >= 0)
+                nd.parent = newOf[size_t(nd.parent)];
+            for (int &c : nd.children)
+                c = newOf[size_t(c)];
+            m_byKey.insert(nd.key, int(n));
+        }
+        for (int &t : m_top)
+            t = newOf[size_t(t)];
+    };
+    if (m_bulk == 0)
+        m_model->renumber(newOf, apply);
+    else
+        apply();
 }
 
 int KeyedTree::indexOf(const QString &key) const

@@ -34,6 +34,10 @@ public:
     void beginBulkAdd() override;
     void endBulkAdd() override;
 
+    // Removes a node with everything below it. Later nodes move up one place per removed
+    // node in the insertion order; the view keeps its selection and expansions.
+    void remove(int node);
+
     // -1 when no node has that key.
     int indexOf(const QString &key) const;
     bool isValid(int node) const { return node >= 0 && node < count(); }

@@ -170,6 +170,32 @@ void Connection::close()
     }
 }
 
+bool Connection::beginTransaction()
+{
+    return execRaw("BEGIN IMMEDIATE");
+}
+
+bool Connection::commit()
+{
+    return execRaw("COMMIT");
+}
+
+void Connection::rollback()
+{
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool Connection::execRaw(const char *sql)
+{
+    if (!m_db)
+        return fail(ErrInvalidConnection, QStringLiteral("The database is not open."));
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(ErrDatabase, message(m_db));
+    m_error = Error::none();
+    return true;
+}
+
 bool Connection::hasTables(const QStringList &tables) const
 {
     if (!m_db)

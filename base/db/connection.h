@@ -35,9 +35,16 @@ public:
     const Error &lastError() const { return m_error; }
     sqlite3 *handle() const { return m_db; }
 
+    // Brackets several writes so they land together or not at all. False (with lastError)
+    // when the database refused; rollback() after a failed step puts everything back.
+    bool beginTransaction();
+    bool commit();
+    void rollback();
+
 private:
     friend class Recordset;
     bool fail(int number, const QString &description);
+    bool execRaw(const char *sql);
 
     sqlite3 *m_db = nullptr;
     QString m_path;

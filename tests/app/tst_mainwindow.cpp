@@ -504,12 +504,13 @@ private Q_SLOTS:
         s.form.menus().mnuViewLeft->trigger();
         QVERIFY(s.form.close());
         QVERIFY(home.ui().messages().isEmpty());
-        QCOMPARE(writes.size(), 5);
+        QCOMPARE(writes.size(), 6);
         QCOMPARE(writes[0], QStringLiteral("Layout/ctlTree=False"));
         QCOMPARE(writes[1], QStringLiteral("Layout/Detail=True"));
         QCOMPARE(writes[2], QStringLiteral("Layout/imgs1Left=3720"));
         QCOMPARE(writes[3], QStringLiteral("Layout/imgs2Top=%1").arg(s.form.imgS2Top()));
         QCOMPARE(writes[4], QStringLiteral("Layout/DetailHeight=2295"));
+        QCOMPARE(writes[5], QStringLiteral("Tree/SearchText=Search..."));
         QVERIFY(!QFile::exists(home.file(QStringLiteral("~clp.tmp"))));
     }
 
