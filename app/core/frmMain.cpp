@@ -2,6 +2,7 @@
 
 #include "SplitterBar.h"
 #include "clsTips.h"
+#include "ctlView.h"
 #include "errorlog.h"
 #include "handover.h"
 #include "modADO.h"
@@ -82,7 +83,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     SetCaptionActive(lblCaption, true);
 
     ctlTree = makePaneArea(QStringLiteral("ctlTree"), tr("Game tree"), m_client);
-    ctlView = makePaneArea(QStringLiteral("ctlView"), tr("Files"), m_client);
+    ctlView = new class ctlView(gConn, m_client);
     ctlDetails = makePaneArea(QStringLiteral("ctlDetails"), tr("Details"), m_client);
 
     imgS1 = new SplitterBar(Qt::Vertical, m_client);
@@ -220,6 +221,7 @@ void frmMain::Form_Load()
     updateCommands();
 
     QDir().mkpath(AppPath() + QStringLiteral("QuickClip"));
+    ctlView->InitView();
     SizeControls(false);
 }
 

@@ -9,6 +9,7 @@
 class QFrame;
 class QLabel;
 class SplitterBar;
+class ctlView;
 
 // The main window routes between its panes: the panes never call each other, the window
 // connects their signals to each other's slots (connectPanes), its menu items to its commands
@@ -89,7 +90,7 @@ private:
     QWidget *picToolBar = nullptr;
     QLabel *lblCaption = nullptr;
     QFrame *ctlTree = nullptr;
-    QFrame *ctlView = nullptr;
+    class ctlView *ctlView = nullptr;
     QFrame *ctlDetails = nullptr;
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;
