@@ -8,6 +8,7 @@
 #include "modADO.h"
 #include "modMain.h"
 #include "programfolder.h"
+#include "recordset.h"
 #include "settings.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -225,6 +226,32 @@ void frmMain::Form_Load()
     SizeControls(false);
 }
 
+int frmMain::viewSelectedTab() const
+{
+    return ctlView->SelectedTab();
+}
+
+void frmMain::showGameFromEnvironment()
+{
+    // Until the tree drives the file list: LORECASE_SHOW_GAME=<game id> lists that game's
+    // files at start-up, so the pane can be looked at with real files.
+    const qint32 game = qEnvironmentVariableIntValue("LORECASE_SHOW_GAME");
+    if (game <= 0)
+        return;
+    lc::db::Recordset rs;
+    if (rs.open(QStringLiteral("SELECT auto_id, name, genre_id, platform_id FROM game WHERE "
+                               "auto_id = ") +
+                    QString::number(game),
+                gConn) &&
+        rs.recordCount() > 0) {
+        ctlView->M_GAME = rs.field(QStringLiteral("name")).toString();
+        ctlView->M_GENRE_ID = quint8(rs.field(QStringLiteral("genre_id")).toInt());
+        ctlView->M_PLATFORM_ID = quint8(rs.field(QStringLiteral("platform_id")).toInt());
+    }
+    ctlView->M_GAME_ID = game;
+    ctlView->ListFiles(game, false);
+}
+
 void frmMain::Form_Activate()
 {
     // Marked before anything else: a message box below runs pending events, and a queued
@@ -237,6 +264,7 @@ void frmMain::Form_Activate()
     if (Connect(AppPath() + QStringLiteral("lorecase.mdb"))) {
         if (viewSelectedTab() == 1)
             SetFilesCaption();
+        showGameFromEnvironment();
     } else {
         lc::ui::msgBox(QStringLiteral("There is a database connection error."), lc::ui::Buttons::Ok,
                        lc::ui::Icon::Critical, kTitle);

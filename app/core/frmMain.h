@@ -52,7 +52,8 @@ public:
     QWidget *pane(Pane pane) const;
 
     // The selected tab of the file view pane (1: Files).
-    int viewSelectedTab() const { return 1; }
+    int viewSelectedTab() const;
+    void showGameFromEnvironment();
 
     const MainMenus &menus() const { return m_menus; }
 

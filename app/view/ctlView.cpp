@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QToolBar>

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <QtTest>
 
 using lc::ui::Answer;
@@ -239,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(m_view->lvFiles->count(), 3);
 
         ui().answers.enqueue(Answer::Yes);
-        QTest::keyClick(m_view->lvFiles->currentView(), Qt::Key_Delete);
+        QTest::keyClick(static_cast<QWidget *>(m_view->lvFiles->currentView()), Qt::Key_Delete);
         QVERIFY(!row(m_first).found);
         QCOMPARE(m_view->lvFiles->count(), 2);
         QCOMPARE(deleted.count(), 1);
@@ -254,7 +255,7 @@ private Q_SLOTS:
         // Nothing selected: the key does nothing and asks nothing.
         m_view->lvFiles->select(-1);
         const int asked = ui().messages().size();
-        QTest::keyClick(m_view->lvFiles->currentView(), Qt::Key_Delete);
+        QTest::keyClick(static_cast<QWidget *>(m_view->lvFiles->currentView()), Qt::Key_Delete);
         QCOMPARE(ui().messages().size(), asked);
         QCOMPARE(m_view->lvFiles->count(), 2);
     }
