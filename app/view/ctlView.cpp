@@ -181,7 +181,7 @@ ctlView::ctlView(lc::db::Connection &conn, QWidget *parent) : QWidget(parent), m
     if (GetNumber(optionsSection(), QStringLiteral("AppLayout"), 0) == 1)
         SelectTab(quint8(GetNumber(QStringLiteral("View"), QStringLiteral("SelTab"), 1)));
     else
-        SelectTab(1);
+        picTabContainer[1]->hide(); // the files page shows; the window's caption stays
 }
 
 ctlView::~ctlView() = default;
