@@ -4,11 +4,13 @@
 
 #include "SplitterBar.h"
 #include "clsTips.h"
+#include "ctlView.h"
 #include "errorlog.h"
 #include "handover.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "programfolder.h"
+#include "recordset.h"
 #include "settings.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -85,7 +87,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
     ctlTree = new ::ctlTree(gConn, m_client);
     ctlTree->setAutoFillBackground(true);
-    ctlView = makePaneArea(QStringLiteral("ctlView"), tr("Files"), m_client);
+    ctlView = new class ctlView(gConn, m_client);
     ctlDetails = makePaneArea(QStringLiteral("ctlDetails"), tr("Details"), m_client);
 
     imgS1 = new SplitterBar(Qt::Vertical, m_client);
@@ -223,7 +225,34 @@ void frmMain::Form_Load()
     updateCommands();
 
     QDir().mkpath(AppPath() + QStringLiteral("QuickClip"));
+    ctlView->InitView();
     SizeControls(false);
+}
+
+int frmMain::viewSelectedTab() const
+{
+    return ctlView->SelectedTab();
+}
+
+void frmMain::showGameFromEnvironment()
+{
+    // Until the tree drives the file list: LORECASE_SHOW_GAME=<game id> lists that game's
+    // files at start-up, so the pane can be looked at with real files.
+    const qint32 game = qEnvironmentVariableIntValue("LORECASE_SHOW_GAME");
+    if (game <= 0)
+        return;
+    lc::db::Recordset rs;
+    if (rs.open(QStringLiteral("SELECT auto_id, name, genre_id, platform_id FROM game WHERE "
+                               "auto_id = ") +
+                    QString::number(game),
+                gConn) &&
+        rs.recordCount() > 0) {
+        ctlView->M_GAME = rs.field(QStringLiteral("name")).toString();
+        ctlView->M_GENRE_ID = quint8(rs.field(QStringLiteral("genre_id")).toInt());
+        ctlView->M_PLATFORM_ID = quint8(rs.field(QStringLiteral("platform_id")).toInt());
+    }
+    ctlView->M_GAME_ID = game;
+    ctlView->ListFiles(game, false);
 }
 
 void frmMain::Form_Activate()
@@ -242,6 +271,7 @@ void frmMain::Form_Activate()
         ctlTree->FinishLoad();
         if (viewSelectedTab() == 1)
             SetFilesCaption();
+        showGameFromEnvironment();
     } else {
         lc::ui::msgBox(QStringLiteral("There is a database connection error."), lc::ui::Buttons::Ok,
                        lc::ui::Icon::Critical, kTitle);

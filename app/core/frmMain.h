@@ -10,6 +10,7 @@ class QFrame;
 class ctlTree;
 class QLabel;
 class SplitterBar;
+class ctlView;
 
 // The main window routes between its panes: the panes never call each other, the window
 // connects their signals to each other's slots (connectPanes), its menu items to its commands
@@ -52,7 +53,8 @@ public:
     QWidget *pane(Pane pane) const;
 
     // The selected tab of the file view pane (1: Files).
-    int viewSelectedTab() const { return 1; }
+    int viewSelectedTab() const;
+    void showGameFromEnvironment();
 
     const MainMenus &menus() const { return m_menus; }
 
@@ -90,7 +92,7 @@ private:
     QWidget *picToolBar = nullptr;
     QLabel *lblCaption = nullptr;
     ::ctlTree *ctlTree = nullptr;
-    QFrame *ctlView = nullptr;
+    class ctlView *ctlView = nullptr;
     QFrame *ctlDetails = nullptr;
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;
