@@ -2,6 +2,7 @@
 
 #include "SplitterBar.h"
 #include "clsTips.h"
+#include "ctlDetails.h"
 #include "errorlog.h"
 #include "handover.h"
 #include "modADO.h"
@@ -83,7 +84,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
     ctlTree = makePaneArea(QStringLiteral("ctlTree"), tr("Game tree"), m_client);
     ctlView = makePaneArea(QStringLiteral("ctlView"), tr("Files"), m_client);
-    ctlDetails = makePaneArea(QStringLiteral("ctlDetails"), tr("Details"), m_client);
+    ctlDetails = new ::ctlDetails(gConn, m_client);
 
     imgS1 = new SplitterBar(Qt::Vertical, m_client);
     imgS1->setObjectName(QStringLiteral("imgS1"));
@@ -121,6 +122,10 @@ void frmMain::connectPanes()
     connect(imgS2, &SplitterBar::pressed, this, &frmMain::imgS2_MouseDown);
     connect(imgS2, &SplitterBar::moved, this, [this](int px) { imgS2_MouseMove(fromPixels(px)); });
     connect(imgS2, &SplitterBar::released, this, &frmMain::imgS2_MouseUp);
+    connect(ctlDetails, &::ctlDetails::HideControl, this, [this] {
+        m_menus.mnuViewBottom->setChecked(false);
+        mnuViewBottom_Click();
+    });
 }
 
 void frmMain::connectCommands()
@@ -217,6 +222,7 @@ void frmMain::Form_Load()
     }
     ctlTree->setVisible(s.treeVisible);
     ctlDetails->setVisible(s.detailsVisible);
+    ctlDetails->InitDetails();
     updateCommands();
 
     QDir().mkpath(AppPath() + QStringLiteral("QuickClip"));

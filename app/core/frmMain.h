@@ -7,6 +7,7 @@
 #include <QRect>
 
 class QFrame;
+class ctlDetails;
 class QLabel;
 class SplitterBar;
 
@@ -90,7 +91,7 @@ private:
     QLabel *lblCaption = nullptr;
     QFrame *ctlTree = nullptr;
     QFrame *ctlView = nullptr;
-    QFrame *ctlDetails = nullptr;
+    ::ctlDetails *ctlDetails = nullptr;
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;
     QWidget *picSplitter = nullptr;
