@@ -12,6 +12,8 @@
 #include "twips.h"
 #include "uiservice.h"
 
+#include <sqlite3.h>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -463,16 +466,25 @@ bool ctlDetails::forEachStored(const QString &operation,
         fail(operation, rs);
         return false;
     }
+    // One commit for the whole pass: a game's hundreds of rows would otherwise each wait for
+    // the disk. Rows already written stay written when a later one fails, as the list shows.
+    sqlite3 *db = m_conn.handle();
+    const bool batched = db && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    bool ok = true;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         const TreeKey k = lc::keys::parse(text(rs, "tree_key"));
         if (k.kind != Kind::Location || !match(k))
             continue;
         if (!edit(rs)) {
-            fail(operation, rs);
-            return false;
+            ok = false;
+            break;
         }
     }
-    return true;
+    if (batched)
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (!ok)
+        fail(operation, rs);
+    return ok;
 }
 
 void ctlDetails::MoveBookmark(const QString &strOldKey, const QString &strNewKey,
@@ -794,13 +806,25 @@ void ctlDetails::AddSearch(qint32 lngFileId, const QString &strPlatform, const Q
                            const QString &strField)
 {
     const QString key = lc::keys::fileKey(lngFileId) + QLatin1Char('|') + strGameKey;
-    lvSearchResults->setColumnCaption(3, strField.isEmpty() ? QStringLiteral("Search Field")
-                                                            : strField);
+    const QString caption = strField.isEmpty() ? QStringLiteral("Search Field") : strField;
+    if (lvSearchResults->columnCaption(3) != caption)
+        lvSearchResults->setColumnCaption(3, caption);
     const int row = lvSearchResults->add(key, strPlatform);
     if (row < 0)
         return;
     lvSearchResults->setText(row, 1, strGame);
     lvSearchResults->setText(row, 2, lc::names::subCatName(bytSubCat));
     lvSearchResults->setText(row, 3, strValue);
-    lvSearchResults->ensureVisible(row);
+    // A search adds thousands of rows in a burst; scrolling once to the newest is what the
+    // user sees either way.
+    m_scrollTo = key;
+    if (!m_scrollPending) {
+        m_scrollPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_scrollPending = false;
+            const int last = lvSearchResults->indexOf(m_scrollTo);
+            if (last >= 0)
+                lvSearchResults->ensureVisible(last);
+        });
+    }
 }

@@ -119,4 +119,6 @@ private:
 
     lc::db::Connection &m_conn;
     bool m_bookmarksLoaded = false;
+    QString m_scrollTo;
+    bool m_scrollPending = false;
 };
