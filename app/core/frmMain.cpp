@@ -5,6 +5,7 @@
 #include "SplitterBar.h"
 #include "clsTips.h"
 #include "ctlView.h"
+#include "ctlDetails.h"
 #include "errorlog.h"
 #include "handover.h"
 #include "modADO.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
@@ -43,22 +43,6 @@ constexpr int kHelpPartialKey = 261;
 
 const QString kTitle = QStringLiteral("Lorecase");
 const QString kSupportPage = QStringLiteral("https://lorecase.example.org/support/");
-
-QFrame *makePaneArea(const QString &name, const QString &caption, QWidget *parent)
-{
-    // Stand-in area for a pane; the pane itself is put into it.
-    auto *frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setFrameShape(QFrame::StyledPanel);
-    frame->setFrameShadow(QFrame::Sunken);
-    auto *layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *label = new QLabel(caption, frame);
-    label->setAlignment(Qt::AlignCenter);
-    label->setEnabled(false);
-    layout->addWidget(label);
-    return frame;
-}
 
 QRect pixels(const QRect &twips)
 {
@@ -88,7 +72,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     ctlTree = new ::ctlTree(gConn, m_client);
     ctlTree->setAutoFillBackground(true);
     ctlView = new class ctlView(gConn, m_client);
-    ctlDetails = makePaneArea(QStringLiteral("ctlDetails"), tr("Details"), m_client);
+    ctlDetails = new ::ctlDetails(gConn, m_client);
 
     imgS1 = new SplitterBar(Qt::Vertical, m_client);
     imgS1->setObjectName(QStringLiteral("imgS1"));
@@ -126,6 +110,10 @@ void frmMain::connectPanes()
     connect(imgS2, &SplitterBar::pressed, this, &frmMain::imgS2_MouseDown);
     connect(imgS2, &SplitterBar::moved, this, [this](int px) { imgS2_MouseMove(fromPixels(px)); });
     connect(imgS2, &SplitterBar::released, this, &frmMain::imgS2_MouseUp);
+    connect(ctlDetails, &::ctlDetails::HideControl, this, [this] {
+        m_menus.mnuViewBottom->setChecked(false);
+        mnuViewBottom_Click();
+    });
 }
 
 void frmMain::connectCommands()
@@ -222,6 +210,7 @@ void frmMain::Form_Load()
     }
     ctlTree->setVisible(s.treeVisible);
     ctlDetails->setVisible(s.detailsVisible);
+    ctlDetails->InitDetails();
     updateCommands();
 
     QDir().mkpath(AppPath() + QStringLiteral("QuickClip"));

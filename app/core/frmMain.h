@@ -6,8 +6,8 @@
 #include <QMainWindow>
 #include <QRect>
 
-class QFrame;
 class ctlTree;
+class ctlDetails;
 class QLabel;
 class SplitterBar;
 class ctlView;
@@ -93,7 +93,7 @@ private:
     QLabel *lblCaption = nullptr;
     ::ctlTree *ctlTree = nullptr;
     class ctlView *ctlView = nullptr;
-    QFrame *ctlDetails = nullptr;
+    ::ctlDetails *ctlDetails = nullptr;
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;
     QWidget *picSplitter = nullptr;
