@@ -4,8 +4,8 @@
 
 #include "SplitterBar.h"
 #include "clsTips.h"
-#include "ctlView.h"
 #include "ctlDetails.h"
+#include "ctlView.h"
 #include "errorlog.h"
 #include "handover.h"
 #include "modADO.h"
@@ -99,22 +99,6 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 }
 
 frmMain::~frmMain() = default;
-
-void frmMain::connectPanes()
-{
-    // Every pane-to-pane connection lives here, so a pane never needs another pane. The
-    // splitter bars are the only parts that talk to the window so far.
-    connect(imgS1, &SplitterBar::pressed, this, &frmMain::imgS1_MouseDown);
-    connect(imgS1, &SplitterBar::moved, this, [this](int px) { imgS1_MouseMove(fromPixels(px)); });
-    connect(imgS1, &SplitterBar::released, this, &frmMain::imgS1_MouseUp);
-    connect(imgS2, &SplitterBar::pressed, this, &frmMain::imgS2_MouseDown);
-    connect(imgS2, &SplitterBar::moved, this, [this](int px) { imgS2_MouseMove(fromPixels(px)); });
-    connect(imgS2, &SplitterBar::released, this, &frmMain::imgS2_MouseUp);
-    connect(ctlDetails, &::ctlDetails::HideControl, this, [this] {
-        m_menus.mnuViewBottom->setChecked(false);
-        mnuViewBottom_Click();
-    });
-}
 
 void frmMain::connectCommands()
 {
@@ -223,27 +207,6 @@ int frmMain::viewSelectedTab() const
     return ctlView->SelectedTab();
 }
 
-void frmMain::showGameFromEnvironment()
-{
-    // Until the tree drives the file list: LORECASE_SHOW_GAME=<game id> lists that game's
-    // files at start-up, so the pane can be looked at with real files.
-    const qint32 game = qEnvironmentVariableIntValue("LORECASE_SHOW_GAME");
-    if (game <= 0)
-        return;
-    lc::db::Recordset rs;
-    if (rs.open(QStringLiteral("SELECT auto_id, name, genre_id, platform_id FROM game WHERE "
-                               "auto_id = ") +
-                    QString::number(game),
-                gConn) &&
-        rs.recordCount() > 0) {
-        ctlView->M_GAME = rs.field(QStringLiteral("name")).toString();
-        ctlView->M_GENRE_ID = quint8(rs.field(QStringLiteral("genre_id")).toInt());
-        ctlView->M_PLATFORM_ID = quint8(rs.field(QStringLiteral("platform_id")).toInt());
-    }
-    ctlView->M_GAME_ID = game;
-    ctlView->ListFiles(game, false);
-}
-
 void frmMain::Form_Activate()
 {
     // Marked before anything else: a message box below runs pending events, and a queued
@@ -254,13 +217,10 @@ void frmMain::Form_Activate()
 
     WriteLogBanner();
     if (Connect(AppPath() + QStringLiteral("lorecase.mdb"))) {
+        // The tree loads, then asks for the favourites and bookmarks, whose end finishes it.
         ctlTree->LoadTree();
-        // The details pane completes loading once it is built; until then the tree's
-        // search box is restored here.
-        ctlTree->FinishLoad();
         if (viewSelectedTab() == 1)
             SetFilesCaption();
-        showGameFromEnvironment();
     } else {
         lc::ui::msgBox(QStringLiteral("There is a database connection error."), lc::ui::Buttons::Ok,
                        lc::ui::Icon::Critical, kTitle);
@@ -403,6 +363,7 @@ void frmMain::mnuFileConnect_Click()
         return;
     if (!Connect(*chosen))
         return;
+    ReloadPanes();
     if (viewSelectedTab() == 1)
         SetFilesCaption();
     updateCommands();

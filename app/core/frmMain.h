@@ -54,7 +54,6 @@ public:
 
     // The selected tab of the file view pane (1: Files).
     int viewSelectedTab() const;
-    void showGameFromEnvironment();
 
     const MainMenus &menus() const { return m_menus; }
 
@@ -81,8 +80,15 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     bool event(QEvent *event) override;
 
+    // Empties every pane and loads the tree (and after it favourites and bookmarks) again.
+    void ReloadPanes();
+    // Opens a bookmark's or search result's key: a game node, or a file under its game.
+    void OpenTreeKey(const QString &key);
+
 private:
     void connectPanes();
+    void toggleTree();
+    void toggleDetails();
     void connectCommands();
     void updateCommands();
     QSize innerTwips() const;
@@ -103,5 +109,6 @@ private:
     bool m_activated = false;
     bool m_loaded = false;
     bool m_keepClips = false;
+    bool m_selectNoFirstFile = false;
     QString m_helpFile;
 };

@@ -1,0 +1,105 @@
+#include "ctlDetails.h"
+#include "ctlTree.h"
+#include "ctlView.h"
+#include "frmMain.h"
+#include "modADO.h"
+#include "modMain.h"
+#include "recordset.h"
+#include "testsupport.h"
+#include "twips.h"
+
+#include <QtTest>
+
+using Pane = frmMain::Pane;
+
+namespace {
+// The real main window on the sample collection, started as the entry routine does.
+struct Program {
+    TestHome home{TestHome::Db::Sample};
+    frmMain form;
+    Program()
+    {
+        form.resize(900, 700);
+        SetMainForm(&form);
+        form.Form_Load();
+        form.show();
+        form.Form_Activate();
+    }
+    ~Program()
+    {
+        SetMainForm(nullptr);
+        gConn = lc::db::Connection();
+    }
+    ctlTree &tree() const { return *qobject_cast<ctlTree *>(form.pane(Pane::Tree)); }
+    ctlView &view() const { return *qobject_cast<ctlView *>(form.pane(Pane::View)); }
+    ctlDetails &details() const { return *qobject_cast<ctlDetails *>(form.pane(Pane::Details)); }
+    // The location key of one stored file: "K_file|N_game|G_genre|P_platform".
+    QString someFileKey() const
+    {
+        lc::db::Recordset rs;
+        if (!rs.open(QStringLiteral("SELECT auto_id, game_id FROM file"), gConn) ||
+            rs.recordCount() < 1)
+            return {};
+        rs.moveLast();
+        const int file = rs.field(QStringLiteral("auto_id")).toInt();
+        const int game = rs.field(QStringLiteral("game_id")).toInt();
+        lc::db::Recordset g;
+        g.open(QStringLiteral("SELECT auto_id, genre_id, platform_id FROM game WHERE auto_id = ") +
+                   QString::number(game),
+               gConn);
+        return QStringLiteral("K_%1|N_%2|G_%3|P_%4")
+            .arg(file)
+            .arg(game)
+            .arg(g.field(QStringLiteral("genre_id")).toInt())
+            .arg(g.field(QStringLiteral("platform_id")).toInt());
+    }
+};
+} // namespace
+
+class TestRouting : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { lc::twips::setPixelsPerInchForTesting(96); }
+
+    // Tree, then favourites, then bookmarks; the last one hands the search box back.
+    void startLoadsEveryPane()
+    {
+        Program p;
+        QCOMPARE(p.tree().Search_Text(), QStringLiteral("Search..."));
+        QVERIFY(p.details().lvBookmarks != nullptr);
+    }
+
+    // A bookmark of a file lists its game without showing the first file, then the file.
+    void bookmarkOpensItsFile()
+    {
+        Program p;
+        const QString key = p.someFileKey();
+        QVERIFY(!key.isEmpty());
+        QSignalSpy clicks(&p.tree(), &ctlTree::TreeNodeClick);
+        Q_EMIT p.details().BookmarkSelect(key);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(p.view().listedGame(), key.section(QLatin1Char('|'), 1, 1).mid(2).toInt());
+        QCOMPARE(p.view().shownKey(), key.section(QLatin1Char('|'), 0, 0));
+        Q_EMIT p.details().BookmarkSelect(QStringLiteral("X_1"));
+        QCOMPARE(clicks.count(), 1);
+    }
+
+    // The panes' close buttons and toolbar toggles move the View menu's check marks.
+    void toggles()
+    {
+        Program p;
+        QVERIFY(p.form.menus().mnuViewLeft->isChecked());
+        Q_EMIT p.view().ShowTree();
+        QVERIFY(!p.form.menus().mnuViewLeft->isChecked());
+        QVERIFY(!p.tree().isVisible());
+        Q_EMIT p.tree().HideControl();
+        QVERIFY(p.form.menus().mnuViewLeft->isChecked());
+        Q_EMIT p.view().ShowFavorites();
+        QCOMPARE(int(p.details().SelectedTab()), 2);
+        Q_EMIT p.view().ShowFavorites();
+        QVERIFY(!p.details().isVisible());
+    }
+};
+
+QTEST_MAIN(TestRouting)
+#include "tst_routing.moc"
