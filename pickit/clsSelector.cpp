@@ -57,6 +57,12 @@ void clsSelector::loadGames()
     clsGCombo games;
     games.M_ADO_CONNECTION = M_ADO_CONNECTION;
     const int n = games.LoadCombo(m_form->cboGame, Platform_ID, Genre_ID);
+    // Filling selects the first game; left so, OK would file under a game nobody chose.
+    m_form->cboGame->setCurrentIndex(-1);
+    m_form->cboGame->setEditText(QString());
+    // Moving a game keeps the game itself; only the shown box's choice is dropped.
+    if (!m_form->blnIsGame)
+        Game_ID = 0;
     m_form->Label1[2]->setText(QStringLiteral(" Games: ") + QString::number(n));
 }
 
@@ -88,8 +94,12 @@ void clsSelector::Show(quint8 bytPlatformId, quint8 bytGenreId, qint32 lngGameId
         f.cboPlatform->setCurrentIndex(f.cboPlatform->findData(int(bytPlatformId)));
     else if (f.cboPlatform->count() > 0)
         f.cboPlatform->setCurrentIndex(0);
-    if (f.cboPlatform->currentIndex() < 0)
-        loadGames();
+    if (f.cboPlatform->currentIndex() < 0) {
+        // No platform is chosen, so there is no game list to count.
+        f.cboGame->clear();
+        f.cboGame->setEditText(QString());
+        Game_ID = 0;
+    }
     if (lngGameId > 0) {
         const int i = f.cboGame->findData(qlonglong(lngGameId));
         if (i >= 0) {

@@ -169,8 +169,11 @@ void frmSelect::cmdOK_Click()
             cboGame->setFocus();
             return;
         }
-        // A typed title counts as chosen only when it is exactly an entry of the list.
-        const int i = cboGame->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        // The chosen entry counts, not the first one with its title: two games may share
+        // one. A typed title counts as chosen only when it is exactly an entry of the list.
+        int i = cboGame->currentIndex();
+        if (i < 0 || cboGame->itemText(i).trimmed() != name)
+            i = cboGame->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (i < 0)
             Q_EMIT AddGame(platformId(), genreId(), name);
         else

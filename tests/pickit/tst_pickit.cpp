@@ -210,6 +210,54 @@ private Q_SLOTS:
         QVERIFY(m_home->ui().messages().isEmpty());
     }
 
+    void gameBoxStartsEmpty_data()
+    {
+        QTest::addColumn<int>("presetGame");
+        QTest::addColumn<int>("change"); // 0: none, 1: platform, 2: genre
+        QTest::newRow("unknown preset game") << 4 << 0;
+        QTest::newRow("platform changed") << 1 << 1;
+        QTest::newRow("genre changed") << 1 << 2;
+    }
+    void gameBoxStartsEmpty()
+    {
+        QFETCH(int, presetGame);
+        QFETCH(int, change);
+        QString shown;
+        int index = 0;
+        const Outcome o = run(*m_home, m_conn, 5, 1, presetGame, false, [&](frmSelect &f) {
+            if (change == 1)
+                f.cboPlatform->setCurrentIndex(f.cboPlatform->findData(6));
+            else if (change == 2)
+                f.cboGenre->setCurrentIndex(7);
+            shown = f.cboGame->currentText();
+            index = f.cboGame->currentIndex();
+            f.cmdOK->click();
+        });
+        QCOMPARE(shown, QString());
+        QCOMPARE(index, -1);
+        QVERIFY(o.events.isEmpty()); // OK asked for a game instead of filing under one
+        QCOMPARE(m_home->ui().callsOf(ScriptedUi::Kind::Message).size(), 1);
+    }
+
+    void theChosenOfTwoSameTitlesCounts()
+    {
+        m_home->sql("INSERT INTO game (platform_id, genre_id, name) VALUES (5, 1, 'Tin Soldiers')");
+        const Outcome o = run(*m_home, m_conn, 5, 1, 0, false, [](frmSelect &f) {
+            QCOMPARE(f.cboGame->itemText(2), QStringLiteral("Tin Soldiers"));
+            f.cboGame->setCurrentIndex(2);
+            f.cmdOK->click();
+        });
+        QCOMPARE(o.events, QStringList{"CompleteSelect"});
+        QCOMPARE(o.game, 5);
+    }
+
+    void unknownPlatformKeepsTheGameLabel()
+    {
+        QString label;
+        run(*m_home, m_conn, 2, 1, 0, false, [&](frmSelect &f) { label = f.Label1[2]->text(); });
+        QCOMPARE(label, QStringLiteral(" Game"));
+    }
+
     void cancelReportsNothingChosen()
     {
         const Outcome o =
