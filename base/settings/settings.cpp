@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cmath>
@@ -29,6 +30,11 @@ QString path(const QString &section, const QString &key)
 void useFile(const QString &iniPath)
 {
     g_iniPath = iniPath;
+}
+
+QString storeFolder()
+{
+    return QFileInfo(store()->fileName()).absolutePath();
 }
 
 QString GetSetting(const QString &section, const QString &key, const QString &defaultValue)

@@ -17,6 +17,9 @@ inline constexpr const char *kAppName = "Lorecase";
 // Points the store at an INI file (tests, portable setups); an empty path restores the
 // user's own store.
 LCBASE_EXPORT void useFile(const QString &iniPath);
+// The folder the store keeps its file in, without a trailing separator: a place for other
+// per-user data (a web profile) that must follow the store in tests and portable setups.
+LCBASE_EXPORT QString storeFolder();
 
 LCBASE_EXPORT QString GetSetting(const QString &section, const QString &key,
                                  const QString &defaultValue = QString());
