@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "ctlBrowser.h"
 #include "ctlTree.h"
 
 #include "SplitterBar.h"
@@ -72,6 +73,11 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     ctlTree = new ::ctlTree(gConn, m_client);
     ctlTree->setAutoFillBackground(true);
     ctlView = new class ctlView(gConn, m_client);
+    // The browser lives on the file view's second tab; the view reaches it through its link.
+    ctlBrowser = new ::ctlBrowser(ctlView->browserHost());
+    if (!ctlView->browserHost()->layout())
+        (new QVBoxLayout(ctlView->browserHost()))->setContentsMargins(0, 0, 0, 0);
+    ctlView->browserHost()->layout()->addWidget(ctlBrowser);
     ctlDetails = new ::ctlDetails(gConn, m_client);
 
     imgS1 = new SplitterBar(Qt::Vertical, m_client);

@@ -7,6 +7,7 @@
 #include <QRect>
 
 class ctlTree;
+class ctlBrowser;
 class ctlDetails;
 class QLabel;
 class SplitterBar;
@@ -99,6 +100,7 @@ private:
     QLabel *lblCaption = nullptr;
     ::ctlTree *ctlTree = nullptr;
     class ctlView *ctlView = nullptr;
+    ::ctlBrowser *ctlBrowser = nullptr;
     ::ctlDetails *ctlDetails = nullptr;
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;

@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include "SplitterBar.h"
+#include "ctlBrowser.h"
 #include "ctlDetails.h"
 #include "ctlTree.h"
 #include "ctlView.h"
@@ -120,6 +121,17 @@ void frmMain::connectPanes()
     connect(ctlDetails, &ctlDetails::BookmarkSelect, this, &frmMain::OpenTreeKey);
     connect(ctlDetails, &ctlDetails::SearchSelect, this, &frmMain::OpenTreeKey);
     connect(ctlDetails, &ctlDetails::HideControl, this, &frmMain::toggleDetails);
+
+    // The browser on the file view's second tab.
+    ctlView->setBrowser(
+        {[b = ctlBrowser] { b->InitBrowse(); }, [b = ctlBrowser] { b->ComboFocus(); },
+         [b = ctlBrowser](const QString &a) { b->BrowseNavigate(a); },
+         [b = ctlBrowser] { return b->ImportText(); }, [b = ctlBrowser] { return b->PageURL(); },
+         [b = ctlBrowser] { return b->PageTitle(); }});
+    connect(ctlBrowser, &ctlBrowser::TitleChange, ctlView, &ctlView::Browser_TitleChange);
+    connect(ctlBrowser, &ctlBrowser::ShowFavorites, ctlView, &ctlView::Browser_ShowFavorites);
+    connect(ctlBrowser, &ctlBrowser::AddFavorite, ctlView, &ctlView::Browser_AddFavorite);
+    connect(ctlBrowser, &ctlBrowser::DirectImport, ctlView, &ctlView::Browser_DirectImport);
 
     // The file view pane's events.
     connect(ctlView, &ctlView::AddGameNode, ctlTree, &ctlTree::objSelector_AddGameNode);
