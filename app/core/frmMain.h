@@ -65,6 +65,10 @@ public:
     void mnuHelpUpdate_Click();
     void mnuTips_Click();
     void mnuLCSupport_Click();
+    void mnuViewQuickClip_Click();
+
+    // The file view pane's SendQuick: adds the clip to the scratch file.
+    void SendQuick(const QString &title, const QString &text);
 
     // True when the window may close (the unsaved-clips question was not cancelled).
     bool Form_QueryUnload();
@@ -99,6 +103,5 @@ private:
     PaneLayout m_layout;
     bool m_activated = false;
     bool m_loaded = false;
-    bool m_keepClips = false;
     QString m_helpFile;
 };
