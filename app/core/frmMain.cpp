@@ -4,13 +4,16 @@
 #include "ctlTree.h"
 
 #include "SplitterBar.h"
+#include "clipfile.h"
 #include "clsTips.h"
 #include "ctlDetails.h"
 #include "ctlView.h"
 #include "errorlog.h"
+#include "frmClip.h"
 #include "handover.h"
 #include "modADO.h"
 #include "modMain.h"
+#include "modPrint.h"
 #include "programfolder.h"
 #include "recordset.h"
 #include "settings.h"
@@ -119,6 +122,7 @@ void frmMain::connectCommands()
     connect(m.mnuTips, &QAction::triggered, this, &frmMain::mnuTips_Click);
     connect(m.mnuHelpUpdate, &QAction::triggered, this, &frmMain::mnuHelpUpdate_Click);
     connect(m.mnuLCSupport, &QAction::triggered, this, &frmMain::mnuLCSupport_Click);
+    connect(m.mnuViewQuickClip, &QAction::triggered, this, &frmMain::mnuViewQuickClip_Click);
 }
 
 void frmMain::updateCommands()
@@ -126,8 +130,8 @@ void frmMain::updateCommands()
     const MainMenus &m = m_menus;
     // Commands whose windows are not part of the program yet stay visible but disabled;
     // printing also needs a file shown in the file view.
-    for (QAction *a : {m.mnuFilePrint, m.mnuMaintPlatforms, m.mnuSearchLorecase, m.mnuViewQuickClip,
-                       m.mnuToolsOptions, m.mnuHelpAbout})
+    for (QAction *a : {m.mnuFilePrint, m.mnuMaintPlatforms, m.mnuSearchLorecase, m.mnuToolsOptions,
+                       m.mnuHelpAbout})
         a->setEnabled(false);
     const PaneLayout::State &s = m_layout.state();
     m.mnuViewTop->setChecked(s.toolBarHeight > 0);
@@ -413,10 +417,24 @@ void frmMain::mnuHelpUpdate_Click()
     lc::ui::service().shellOpen(AppPath() + updater, AppPath());
 }
 
+void frmMain::SendQuick(const QString &title, const QString &text)
+{
+    lc::clip::AddClip(title, text);
+}
+
+void frmMain::mnuViewQuickClip_Click()
+{
+    frmClip clip(this);
+    clip.setPrintRoutine(
+        [](const QTextDocument &doc, QPrinter &printer, const frmClip::Margins &m) {
+            return PrintRichText(doc, printer, {m.left, m.top, m.right, m.bottom});
+        });
+    lc::ui::service().showModal(clip);
+}
+
 bool frmMain::Form_QueryUnload()
 {
-    const QFileInfo scratch(AppPath() + kClipScratchFile);
-    if (!scratch.exists() || scratch.size() < 2)
+    if (!lc::clip::hasUnsavedClips())
         return true;
     const auto answer = lc::ui::msgBox(
         QStringLiteral("You have unsaved Quick Clips.  Do you wish to save them before you exit?"),
@@ -424,8 +442,14 @@ bool frmMain::Form_QueryUnload()
     if (answer == lc::ui::Answer::Cancel)
         return false;
     if (answer == lc::ui::Answer::Yes) {
-        // Until the Quick Clip viewer can save them, the clips are kept for the next run.
-        m_keepClips = true;
+        mnuViewQuickClip_Click();
+        // The user meant to keep them: losing them silently because the viewer was closed
+        // without saving would be a surprise.
+        if (lc::clip::hasUnsavedClips())
+            return lc::ui::msgBox(QStringLiteral("Your Quick Clips have still not been saved.  "
+                                                 "Do you wish to exit and delete them?"),
+                                  lc::ui::Buttons::YesNo, lc::ui::Icon::Exclamation,
+                                  kTitle) == lc::ui::Answer::Yes;
     }
     return true;
 }
@@ -441,7 +465,7 @@ void frmMain::Form_Unload()
     SaveNumber(layoutSection, QStringLiteral("DetailHeight"), s.detailHeight);
     lc::settings::SaveSetting(QStringLiteral("Tree"), QStringLiteral("SearchText"),
                               ctlTree->SearchText());
-    UnloadAll(m_keepClips);
+    UnloadAll();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

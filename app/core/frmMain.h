@@ -68,6 +68,10 @@ public:
     void mnuHelpUpdate_Click();
     void mnuTips_Click();
     void mnuLCSupport_Click();
+    void mnuViewQuickClip_Click();
+
+    // The file view pane's SendQuick: adds the clip to the scratch file.
+    void SendQuick(const QString &title, const QString &text);
 
     // True when the window may close (the unsaved-clips question was not cancelled).
     bool Form_QueryUnload();
@@ -110,7 +114,6 @@ private:
     PaneLayout m_layout;
     bool m_activated = false;
     bool m_loaded = false;
-    bool m_keepClips = false;
     bool m_selectNoFirstFile = false;
     QString m_helpFile;
 };

@@ -155,6 +155,7 @@ void frmMain::connectPanes()
                            kTitle) != lc::ui::Answer::No)
             ctlDetails->KillBM();
     });
+    connect(ctlView, &ctlView::SendQuick, this, &frmMain::SendQuick);
     connect(ctlView, &ctlView::ImportPage, ctlTree, &ctlTree::DirectImport);
     connect(ctlView, &ctlView::BrowseTitleChange, this, [this](const QString &title) {
         if (ctlView->SelectedTab() == 2)

@@ -46,7 +46,7 @@ void UnloadForm(QWidget *form)
     }
 }
 
-void UnloadAll(bool keepClipScratch)
+void UnloadAll()
 {
     // Closing the main window comes back here; do the work once.
     if (g_unloading)
@@ -56,8 +56,7 @@ void UnloadAll(bool keepClipScratch)
     for (QWidget *w : windows)
         if (w->isVisible() && w != g_mainForm)
             UnloadForm(w);
-    if (!keepClipScratch)
-        QFile::remove(AppPath() + kClipScratchFile);
+    QFile::remove(AppPath() + kClipScratchFile);
     g_unloading = false;
 }
 

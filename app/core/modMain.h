@@ -19,9 +19,8 @@ void LogError(const QString &module, const QString &source, const lc::db::Error 
 // Writes the log banner when error.log does not exist yet.
 void WriteLogBanner();
 
-// Closes every open window, then removes the Quick Clip scratch file (unless the user asked
-// to save clips that nothing could save yet).
-void UnloadAll(bool keepClipScratch = false);
+// Closes every open window, then removes the Quick Clip scratch file.
+void UnloadAll();
 // Closes one window and releases it; the main window is only closed, never released.
 void UnloadForm(QWidget *form);
 // Black with white text while a pane has the focus, system colours otherwise.

@@ -519,22 +519,30 @@ private Q_SLOTS:
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("closes");
         QTest::addColumn<bool>("scratchLeft");
-        QTest::newRow("cancel") << int(Answer::Cancel) << false << true;
-        QTest::newRow("no") << int(Answer::No) << true << false;
-        QTest::newRow("yes") << int(Answer::Yes) << true << true;
+        QTest::addColumn<int>("second"); // answer to "still not saved", -1: not asked
+        QTest::newRow("cancel") << int(Answer::Cancel) << false << true << -1;
+        QTest::newRow("no") << int(Answer::No) << true << false << -1;
+        QTest::newRow("yes, then keep") << int(Answer::Yes) << false << true << int(Answer::No);
+        QTest::newRow("yes, then delete") << int(Answer::Yes) << true << false << int(Answer::Yes);
     }
     void unsavedClipsQuestion()
     {
         QFETCH(int, answer);
         QFETCH(bool, closes);
         QFETCH(bool, scratchLeft);
+        QFETCH(int, second);
         TestHome home;
         Started s;
         home.write(QStringLiteral("~clp.tmp"), "t\r\n");
         home.ui().answers.enqueue(Answer(answer));
+        if (second >= 0)
+            home.ui().answers.enqueue(Answer(second));
         QCOMPARE(s.form.close(), closes);
         const auto boxes = home.ui().callsOf(ScriptedUi::Kind::Message);
-        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.size(), second >= 0 ? 2 : 1);
+        if (second >= 0)
+            QCOMPARE(home.ui().callsOf(ScriptedUi::Kind::Modal).last().extra,
+                     QStringLiteral("frmClip"));
         QCOMPARE(boxes[0].text, QStringLiteral("You have unsaved Quick Clips.  Do you wish to "
                                                "save them before you exit?"));
         QCOMPARE(boxes[0].buttons, lc::ui::Buttons::YesNoCancel);
