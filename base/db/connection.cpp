@@ -1,4 +1,5 @@
 #include "connection.h"
+#include "searchindex.h"
 
 #include "expression.h"
 
@@ -165,6 +166,8 @@ void Connection::close()
         m_live.reset();
     }
     if (m_db) {
+        // The search index keeps pending changes in this connection's temporary tables.
+        SearchIndex::detach(*this);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
