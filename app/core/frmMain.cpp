@@ -120,6 +120,7 @@ void frmMain::connectCommands()
     connect(m.mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(m.mnuHelpSearch, &QAction::triggered, this, &frmMain::mnuHelpSearch_Click);
     connect(m.mnuTips, &QAction::triggered, this, &frmMain::mnuTips_Click);
+    connect(m.mnuSearchLorecase, &QAction::triggered, this, &frmMain::mnuSearchLorecase_Click);
     connect(m.mnuHelpUpdate, &QAction::triggered, this, &frmMain::mnuHelpUpdate_Click);
     connect(m.mnuLCSupport, &QAction::triggered, this, &frmMain::mnuLCSupport_Click);
     connect(m.mnuViewQuickClip, &QAction::triggered, this, &frmMain::mnuViewQuickClip_Click);
@@ -130,8 +131,7 @@ void frmMain::updateCommands()
     const MainMenus &m = m_menus;
     // Commands whose windows are not part of the program yet stay visible but disabled;
     // printing also needs a file shown in the file view.
-    for (QAction *a : {m.mnuFilePrint, m.mnuMaintPlatforms, m.mnuSearchLorecase, m.mnuToolsOptions,
-                       m.mnuHelpAbout})
+    for (QAction *a : {m.mnuFilePrint, m.mnuMaintPlatforms, m.mnuToolsOptions, m.mnuHelpAbout})
         a->setEnabled(false);
     const PaneLayout::State &s = m_layout.state();
     m.mnuViewTop->setChecked(s.toolBarHeight > 0);

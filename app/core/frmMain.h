@@ -8,6 +8,9 @@
 
 class ctlTree;
 class ctlBrowser;
+namespace lc::search {
+class frmFind;
+}
 class ctlDetails;
 class QLabel;
 class SplitterBar;
@@ -69,6 +72,8 @@ public:
     void mnuTips_Click();
     void mnuLCSupport_Click();
     void mnuViewQuickClip_Click();
+    // Shows the search window without waiting for it; one window, raised when open.
+    void mnuSearchLorecase_Click();
 
     // The file view pane's SendQuick: adds the clip to the scratch file.
     void SendQuick(const QString &title, const QString &text);
@@ -115,5 +120,6 @@ private:
     bool m_activated = false;
     bool m_loaded = false;
     bool m_selectNoFirstFile = false;
+    lc::search::frmFind *m_find = nullptr;
     QString m_helpFile;
 };

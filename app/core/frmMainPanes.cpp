@@ -8,6 +8,7 @@
 #include "ctlTree.h"
 #include "ctlView.h"
 #include "frmFavorite.h"
+#include "frmFindFiles.h"
 #include "modADO.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -182,4 +183,19 @@ void frmMain::connectPanes()
     });
     connect(ctlView, &ctlView::ShowTree, this, &frmMain::toggleTree);
     connect(ctlView, &ctlView::ShowDetails, this, &frmMain::toggleDetails);
+}
+
+void frmMain::mnuSearchLorecase_Click()
+{
+    if (!m_find) {
+        m_find = new lc::search::frmFind(gConn, this);
+        connect(m_find, &lc::search::frmFind::ClearSearch, ctlDetails, &ctlDetails::ClearSearch);
+        connect(m_find, &lc::search::frmFind::SelectTab, this,
+                [this](int tab) { ctlDetails->SelectTab(quint8(tab)); });
+        connect(m_find, &lc::search::frmFind::AddSearch, ctlDetails, &ctlDetails::AddSearch);
+        connect(m_find, &lc::search::frmFind::SearchTitle, ctlDetails, &ctlDetails::SearchTitle);
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
 }

@@ -1,7 +1,9 @@
 #include "ctlDetails.h"
 #include "ctlTree.h"
 #include "ctlView.h"
+#include "frmFindFiles.h"
 #include "frmMain.h"
+#include "keyedlistview.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "recordset.h"
@@ -98,6 +100,26 @@ private Q_SLOTS:
         QCOMPARE(int(p.details().SelectedTab()), 2);
         Q_EMIT p.view().ShowFavorites();
         QVERIFY(!p.details().isVisible());
+    }
+
+    // "&Find..." opens one modeless search window whose results land in the details pane.
+    void findWindowFillsSearchResults()
+    {
+        Program p;
+        QAction *find = p.form.menus().mnuSearchLorecase;
+        QVERIFY(find->isEnabled());
+        find->trigger();
+        find->trigger();
+        const auto windows = p.form.findChildren<lc::search::frmFind *>();
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(windows[0]->isVisible());
+        Q_EMIT windows[0]->ClearSearch();
+        Q_EMIT windows[0]->SelectTab(3);
+        Q_EMIT windows[0]->AddSearch(7, QStringLiteral("PC"), QStringLiteral("Game"), 1,
+                                     QStringLiteral("Hit"), QStringLiteral("N_1|G_1|P_1"),
+                                     QStringLiteral("File"));
+        QCOMPARE(int(p.details().SelectedTab()), 3);
+        QCOMPARE(p.details().lvSearchResults->count(), 1);
     }
 };
 
