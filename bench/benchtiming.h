@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 
@@ -10,6 +11,28 @@
 #include <vector>
 
 namespace bench {
+
+// A memory field of this process's status ("VmRSS" now, "VmHWM" the peak), in KiB; -1 where
+// the system does not report it.
+inline long statusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+inline long peakRssKb()
+{
+    return statusKb("VmHWM");
+}
+inline long rssKb()
+{
+    return statusKb("VmRSS");
+}
 
 // The median of several timed runs, in milliseconds: one slow run of a busy machine does not
 // decide the figure.

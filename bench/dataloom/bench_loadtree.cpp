@@ -18,6 +18,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+
 #include <cstdio>
 #include <functional>
 
@@ -97,17 +98,6 @@ int freshChild(const QString &contender, const QString &path)
     return 0;
 }
 
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -146,7 +136,7 @@ int main(int argc, char **argv)
         bare = std::min(bare, bestOf(1, [&] { bareStatements(path); }));
         indexed = std::min(indexed, bestOf(1, load));
     }
-    const long rss = peakRssKb();
+    const long rss = bench::peakRssKb();
     std::printf("tree nodes                 %d\n", tree.count());
     std::printf("warm, best of 12:\n");
     std::printf("bare four statements       %8.1f ms\n", bare);

@@ -15,20 +15,10 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+
 #include <cstdio>
 
 namespace {
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 double once(const std::function<void()> &work)
 {
@@ -108,6 +98,6 @@ int main(int argc, char **argv)
     std::printf("search press, no hit (median)    %8.2f ms (under 20)\n", missAll);
     std::printf("search press, last node (median) %8.2f ms (under 20)\n", lastHit);
     std::printf("game caption update (median)     %8.3f ms (under 5)\n", caption);
-    std::printf("peak RSS                         %8ld KB\n", peakRssKb());
+    std::printf("peak RSS                         %8ld KB\n", bench::peakRssKb());
     return 0;
 }

@@ -66,17 +66,6 @@ void fill(const QString &path)
     sqlite3_close(h);
 }
 
-long rssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -131,14 +120,14 @@ int main(int argc, char **argv)
     const double clickMs = bench::medianMs(100, click);
     std::printf("click through 100 small files: %.2f ms median per file (limit 10)\n", clickMs);
 
-    const long before = rssKb();
+    const long before = bench::rssKb();
     for (int i = 0; i < 1000; ++i) {
         click();
         if (i % 50 == 0)
             QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
-    const long after = rssKb();
+    const long after = bench::rssKb();
     std::printf("RSS before 1,000 clicks %ld KB, after %ld KB (%+ld KB)\n", before, after,
                 after - before);
 
