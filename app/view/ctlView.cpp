@@ -280,6 +280,10 @@ void ctlView::ListFiles(qint32 lngGameId, bool blnNoSelect)
     if (lngGameId == m_listedGame)
         return;
     m_listedGame = lngGameId;
+    // A bookmark or search result switches to this tab before the game is known: name the
+    // game now listed, not the one before it.
+    if (SelectedTab() == 1)
+        showFilesCaption();
     Cover(false);
     Clear();
     lc::db::Recordset rs;
@@ -469,9 +473,16 @@ void ctlView::tabClick(int index)
             m_browser.ComboFocus();
         window()->setWindowTitle(QStringLiteral("Lorecase - ") + BrowsePageTitle());
     } else {
+        showFilesCaption();
+    }
+}
+
+void ctlView::showFilesCaption()
+{
+    // Before any game is listed the main window's own caption stands.
+    if (!M_GAME.isEmpty())
         window()->setWindowTitle(QStringLiteral("Lorecase - [") + M_GAME +
                                  QStringLiteral("] - Files"));
-    }
 }
 
 void ctlView::Browser_TitleChange(const QString &strTitle)
@@ -596,6 +607,7 @@ bool ctlView::eventFilter(QObject *watched, QEvent *event)
         case QEvent::MouseButtonRelease:
             if (picSplitter->isVisible()) {
                 m_splitTop = picSplitter->y();
+                m_splitMoved = true;
                 picSplitter->hide();
                 layoutFiles();
             }
@@ -637,8 +649,10 @@ void ctlView::layoutFiles()
     if (h <= 0 || w <= 0)
         return;
     const int barHeight = std::max(toPixels(60), 4);
-    if (m_splitTop < 0)
-        m_splitTop = h / 2;
+    // The pane is laid out while still small during start-up; a fixed first position would
+    // leave the list a row high once the window has its real size.
+    if (m_splitTop < 0 || !m_splitMoved)
+        m_splitTop = h / 3;
     if (m_splitTop > h - toPixels(240))
         m_splitTop = h - toPixels(240);
     if (m_splitTop < toPixels(340))

@@ -158,6 +158,7 @@ private:
     void showText(const QString &rtf);
     void SelectFirst();
     void tabClick(int index);
+    void showFilesCaption();
     void itemClick(int row);
     void listMouseDown(Qt::MouseButton button, QPoint globalPos);
     void listKeyDown(int key);
@@ -187,7 +188,8 @@ private:
     QString m_navUrl;
     quint8 m_openMode = 0;
     quint8 m_copyFlag = 0;
-    int m_splitTop = -1; // pixels in container 1; -1 until first laid out
+    int m_splitTop = -1;       // pixels in container 1; -1 until first laid out
+    bool m_splitMoved = false; // until the user drags it, the splitter keeps a third of the height
     int m_dragOffset = 0;
     bool m_focusLook = false;
 };

@@ -7,6 +7,7 @@
 #include "modADO.h"
 #include "modMain.h"
 #include "recordset.h"
+#include "richtextbox.h"
 #include "testsupport.h"
 #include "twips.h"
 
@@ -82,6 +83,16 @@ private Q_SLOTS:
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(p.view().listedGame(), key.section(QLatin1Char('|'), 1, 1).mid(2).toInt());
         QCOMPARE(p.view().shownKey(), key.section(QLatin1Char('|'), 0, 0));
+        // The caption names the game now listed, and the list has room for more than a row
+        // although it was first laid out while the window was still small.
+        lc::db::Recordset g;
+        QVERIFY(g.open(QStringLiteral("SELECT name FROM game WHERE auto_id = ") +
+                           QString::number(p.view().listedGame()),
+                       gConn));
+        QCOMPARE(p.form.windowTitle(), QStringLiteral("Lorecase - [") +
+                                           g.field(QStringLiteral("name")).toString() +
+                                           QStringLiteral("] - Files"));
+        QVERIFY(p.view().lvFiles->height() > p.view().rtbText->height() / 4);
         Q_EMIT p.details().BookmarkSelect(QStringLiteral("X_1"));
         QCOMPARE(clicks.count(), 1);
     }
