@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 
@@ -106,6 +108,51 @@ void appendHeading(std::string &out, QStringView text)
     out += kParagraphEnd;
 }
 
+void appendMapPicture(std::string &out)
+{
+    constexpr int w = 160;
+    constexpr int h = 100;
+    constexpr int stride = (w * 3 + 3) / 4 * 4;
+    std::string dib;
+    auto le = [&dib](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            dib += char((v >> (8 * i)) & 0xff);
+    };
+    // BITMAPINFOHEADER: size, width, height (bottom-up), planes, bits, no compression.
+    le(40, 4), le(w, 4), le(h, 4), le(1, 2), le(24, 2), le(0, 4);
+    le(uint32_t(stride * h), 4), le(2835, 4), le(2835, 4), le(0, 4), le(0, 4);
+    for (int row = h - 1; row >= 0; --row) {
+        for (int x = 0; x < w; ++x) {
+            const double lx = (x - 110) / 32.0, ly = (row - 35) / 20.0;
+            const bool lake = lx * lx + ly * ly < 1.0;
+            const bool path = std::abs(row - (80 - x / 3)) <= 2;
+            const bool mark = std::abs(x - 40) == std::abs(row - 30) && std::abs(x - 40) <= 6;
+            const bool edge = x == 0 || row == 0 || x == w - 1 || row == h - 1;
+            unsigned r = 226, g = 236, b = 214; // snow field
+            if (lake)
+                r = 120, g = 170, b = 220;
+            if (path)
+                r = 150, g = 110, b = 70;
+            if (mark || edge)
+                r = 170, g = 20, b = 20;
+            dib += char(b), dib += char(g), dib += char(r); // stored blue first
+        }
+        dib.append(size_t(stride - w * 3), '\0');
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "{\\pict\\dibitmap0\\picw" + std::to_string(w) + "\\pich" + std::to_string(h) +
+           "\\picwgoal" + std::to_string(w * 15) + "\\pichgoal" + std::to_string(h * 15) + "\r\n";
+    for (size_t i = 0; i < dib.size(); ++i) {
+        const auto c = static_cast<unsigned char>(dib[i]);
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+        if (i % 64 == 63)
+            out += "\r\n";
+    }
+    out += "}";
+    out += kParagraphEnd;
+}
+
 std::string document(QStringView text)
 {
     std::string out(kHeader);
@@ -115,6 +162,8 @@ std::string document(QStringView text)
     for (QStringView line : body.tokenize(u'\n')) {
         if (line.startsWith(u"= ")) {
             appendHeading(out, line.mid(2));
+        } else if (line == u"[map]") {
+            appendMapPicture(out);
         } else {
             appendLine(out, line);
             out += kParagraphEnd;

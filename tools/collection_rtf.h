@@ -26,8 +26,13 @@ void appendLine(std::string &out, QStringView line);
 // Appends a heading paragraph: navy, bold and a size up.
 void appendHeading(std::string &out, QStringView text);
 
-// A whole document from lines of text: a line starting "= " is a heading, an empty line an
-// empty paragraph, any other line a paragraph with inline tags.
+// Appends a paragraph holding a small drawn stage map, stored the way the rich-edit control
+// stores a pasted bitmap (a device-independent bitmap, 24 bits a pixel, in hex).
+void appendMapPicture(std::string &out);
+
+// A whole document from lines of text: a line starting "= " is a heading, a line "[map]" a
+// stage map picture, an empty line an empty paragraph, any other line a paragraph with
+// inline tags.
 std::string document(QStringView text);
 
 } // namespace lc::collection::rtf

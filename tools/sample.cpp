@@ -310,6 +310,9 @@ The colour edition adds a new quarry of sixty levels and a two-player link mode.
 )"},
     {12, WebLink, "Map scans", "https://example.org/maps/frostline-rangers", R"(
 Scans of the maps from the instruction booklet, one per stage.
+= Stage 2 — The Lake
+[map]
+The red cross marks the flame gun crate; the path crosses the lake, whose ice cracks if you stand still.
 )"},
 };
 
