@@ -703,7 +703,7 @@ bool ctlTree::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonRelease: {
-        m_dropNode = -1;
+        tvwFiles->setDropHighlight(-1);
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton)
             if (QMenu *menu = menuForSelected())
@@ -717,18 +717,18 @@ bool ctlTree::eventFilter(QObject *watched, QEvent *event)
             drag->ignore();
             return true;
         }
-        m_dropNode = tvwFiles->nodeOf(tvwFiles->indexAt(drag->position().toPoint()));
+        tvwFiles->setDropHighlight(tvwFiles->nodeOf(tvwFiles->indexAt(drag->position().toPoint())));
         drag->acceptProposedAction();
         return true;
     }
     case QEvent::DragLeave:
-        m_dropNode = -1;
+        tvwFiles->setDropHighlight(-1);
         return true;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         const std::optional<QString> text = droppedText(drop->mimeData());
         const int node = tvwFiles->nodeOf(tvwFiles->indexAt(drop->position().toPoint()));
-        m_dropNode = -1;
+        tvwFiles->setDropHighlight(-1);
         if (!text)
             return true;
         drop->acceptProposedAction();

@@ -140,6 +140,5 @@ private:
     // Index + 1 of the last hit; 0 starts a new search from the top.
     qint32 m_searchPos = 0;
     bool m_searchHidden = false;
-    int m_dropNode = -1;
     std::unique_ptr<clsVWED> m_viewer;
 };

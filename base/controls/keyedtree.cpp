@@ -121,8 +121,32 @@ void KeyedTree::endBulkAdd()
             QTreeView::setExpanded(modelIndex(int(n)), true);
 }
 
+void KeyedTree::setDropHighlight(int node)
+{
+    const int before = m_dropHighlight;
+    m_dropHighlight = isValid(node) ? node : -1;
+    if (before == m_dropHighlight)
+        return;
+    for (int n : {before, m_dropHighlight})
+        if (isValid(n))
+            viewport()->update(visualRect(modelIndex(n)));
+}
+
+void KeyedTree::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                        const QModelIndex &index) const
+{
+    if (m_dropHighlight < 0 || nodeOf(index) != m_dropHighlight) {
+        QTreeView::drawRow(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem target(option);
+    target.state |= QStyle::State_Selected;
+    QTreeView::drawRow(painter, target, index);
+}
+
 void KeyedTree::clear()
 {
+    m_dropHighlight = -1;
     if (m_bulk == 0)
         m_model->beginReset();
     // A reload is usually about as big as what it replaces.
@@ -193,6 +217,7 @@ void KeyedTree::remove(int node)
 {
     if (!isValid(node))
         return;
+    m_dropHighlight = -1;
     std::vector<int> newOf(m_nodes.size(), 0);
     std::vector<int> stack{node};
     while (!stack.empty()) {

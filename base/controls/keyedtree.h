@@ -60,6 +60,13 @@ public:
     void select(int node);
     int nodeOf(const QModelIndex &index) const;
     QModelIndex modelIndex(int node) const;
+    // The node drawn as the target of a drag in progress; -1 for none.
+    void setDropHighlight(int node);
+    int dropHighlight() const { return m_dropHighlight; }
+
+protected:
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                 const QModelIndex &index) const override;
 
 private:
     friend class KeyedTreeModel;
@@ -83,6 +90,7 @@ private:
     std::vector<int> m_top;
     QHash<QString, int> m_byKey;
     int m_bulk = 0;
+    int m_dropHighlight = -1;
 };
 
 } // namespace lc::controls

@@ -2,14 +2,17 @@
 
 #include "connection.h"
 #include "frmSelect.h"
+#include "frmVWED.h"
 #include "keyedtree.h"
 #include "recordset.h"
+#include "richtextbox.h"
 #include "settings.h"
 #include "testsupport.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -55,6 +58,13 @@ class TestTree : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
         m_tree->LoadTree();
         m_tree->FinishLoad();
+    }
+    static frmVWED *findEditor()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *e = qobject_cast<frmVWED *>(w); e && e->isVisible())
+                return e;
+        return nullptr;
     }
     QString hitAfterGo()
     {
@@ -319,6 +329,56 @@ private Q_SLOTS:
         QCOMPARE(text("G_2|P_6").right(3), QStringLiteral("(2)"));
         QCOMPARE(rows("SELECT auto_id FROM game WHERE platform_id = 6 And genre_id = 2"), 2);
         QCOMPARE(rows("SELECT auto_id FROM file WHERE game_id = 1"), 2);
+    }
+
+    // A text drag marks the game under the pointer, an image alone is refused, and a drop of
+    // 20 MB of text reaches the new file whole and is stored whole.
+    void dragMarksTheTargetAndDropsWholeText()
+    {
+        load();
+        const QString key = QStringLiteral("N_4|G_2|P_6");
+        nodes().ensureVisible(nodes().indexOf(key));
+        nodes().doItemsLayout();
+        const QPoint at = nodes().visualRect(nodes().modelIndex(nodes().indexOf(key))).center();
+        QWidget *port = nodes().viewport();
+
+        QMimeData picture;
+        picture.setImageData(QImage(4, 4, QImage::Format_RGB32));
+        QDragEnterEvent refused(at, Qt::CopyAction, &picture, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(port, &refused);
+        QVERIFY(!refused.isAccepted());
+        QCOMPARE(nodes().dropHighlight(), -1);
+
+        QMimeData text;
+        const QString line = QString(79, QLatin1Char('x')) + QLatin1Char('\n');
+        const QString big = line.repeated(20 * 1024 * 1024 / line.size());
+        text.setText(big);
+        QDragEnterEvent enter(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(port, &enter);
+        QVERIFY(enter.isAccepted());
+        QDragMoveEvent over(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(port, &over);
+        QVERIFY(over.isAccepted());
+        QCOMPARE(nodes().dropHighlight(), nodes().indexOf(key));
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(port, &leave);
+        QCOMPARE(nodes().dropHighlight(), -1);
+
+        // A leave ends the drag for the application, so the drop comes with a new one.
+        QDragEnterEvent again(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(port, &again);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(port, &drop);
+        frmVWED *editor = nullptr;
+        QTRY_VERIFY((editor = findEditor()) != nullptr);
+        QCOMPARE(editor->rtbText->document()->characterCount() - 1, big.size());
+        editor->mnuFileESave->trigger();
+        lc::db::Recordset rs;
+        QVERIFY(rs.open(QStringLiteral("SELECT txt_rtf FROM file WHERE game_id = 4"), m_conn));
+        rs.moveLast();
+        QCOMPARE(rs.field(QStringLiteral("txt_rtf")).toString().count(QLatin1Char('x')),
+                 big.count(QLatin1Char('x')));
+        editor->close();
     }
 
     void dropOnTheRootAsksForATarget()
