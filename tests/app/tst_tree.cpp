@@ -329,6 +329,20 @@ private Q_SLOTS:
         QCOMPARE(text("G_2|P_6").right(3), QStringLiteral("(2)"));
         QCOMPARE(rows("SELECT auto_id FROM game WHERE platform_id = 6 And genre_id = 2"), 2);
         QCOMPARE(rows("SELECT auto_id FROM file WHERE game_id = 1"), 2);
+
+        // A platform taken into use after the tree loaded has no node for the game: it is
+        // moved all the same, and the user is told where it went.
+        m_home->sql("UPDATE platform SET in_use = 1 WHERE auto_id = 7");
+        answerSelector(7, 3);
+        m_tree->mnuHiddenMoveTo_Click();
+        QCOMPARE(moved.count(), 2);
+        QCOMPARE(nodes().indexOf("N_1|G_2|P_6"), -1);
+        QCOMPARE(text("G_2|P_6").right(3), QStringLiteral("(1)"));
+        QVERIFY(ui().calls.last().text.contains(QStringLiteral("was moved to")));
+        QCOMPARE(rows("SELECT auto_id FROM game WHERE auto_id = 1 And platform_id = 7 And "
+                      "genre_id = 3"),
+                 1);
+        QCOMPARE(rows("SELECT auto_id FROM file WHERE game_id = 1"), 2);
     }
 
     // A text drag marks the game under the pointer, an image alone is refused, and a drop of
