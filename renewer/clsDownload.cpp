@@ -183,10 +183,13 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
         ContentRange range;
         if (status == QLatin1String("200")) {
             if (resume) {
-                if (lc::ui::msgBox(QStringLiteral("The server is unable to resume this "
-                                                  "download.\r\rDo you want to continue anyway?"),
-                                   Buttons::YesNo, Icon::Exclamation,
-                                   QStringLiteral("Unable to Resume Download")) != Answer::Yes)
+                m_inet->setPaused(true);
+                const Answer answer = lc::ui::msgBox(
+                    QStringLiteral("The server is unable to resume this download.\r\rDo you "
+                                   "want to continue anyway?"),
+                    Buttons::YesNo, Icon::Exclamation, QStringLiteral("Unable to Resume Download"));
+                m_inet->setPaused(false);
+                if (answer != Answer::Yes)
                     return declined();
                 continuing = false;
                 start = 0;

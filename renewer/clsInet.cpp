@@ -58,6 +58,26 @@ void clsInet::giveUp(Stop why)
     release();
 }
 
+void clsInet::setPaused(bool paused)
+{
+    if (paused == m_paused || m_state == State::Idle || m_state == State::Done)
+        return;
+    m_paused = paused;
+    if (paused) {
+        m_deadlineLeft = m_deadline.isActive() ? qMax(1, m_deadline.remainingTime()) : 0;
+        m_idle.stop();
+        m_deadline.stop();
+        m_pace.stop();
+        return;
+    }
+    m_idle.start(m_timeoutMs);
+    if (m_deadlineLeft > 0)
+        m_deadline.start(m_deadlineLeft);
+    m_windowBytes = 0;
+    if (m_state != State::Connecting && m_limits.windowMs > 0 && m_limits.minBytesPerSecond > 0)
+        m_pace.start(m_limits.windowMs);
+}
+
 void clsInet::checkPace()
 {
     // What a window must bring: the minimum rate's worth, or all that is still to come.
@@ -81,6 +101,7 @@ void clsInet::Execute(const QString &url, const QString &user, const QString &pa
     m_errorString.clear();
     m_stop = Stop::None;
     m_windowBytes = 0;
+    m_paused = false;
     m_state = State::Connecting;
 
     const QUrl address(url);
@@ -115,11 +136,15 @@ void clsInet::Execute(const QString &url, const QString &user, const QString &pa
     m_socket = socket;
     socket->setReadBufferSize(kReadBuffer);
     connect(socket, &QTcpSocket::readyRead, this, [this] {
-        m_idle.start(m_timeoutMs);
+        if (!m_paused)
+            m_idle.start(m_timeoutMs);
         if (m_state == State::ReadingHeader)
             readHeader();
     });
-    connect(socket, &QTcpSocket::bytesWritten, this, [this] { m_idle.start(m_timeoutMs); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (!m_paused)
+            m_idle.start(m_timeoutMs);
+    });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
         // The body may still sit in the buffer: GetChunk hands it out before reporting the end.
         if (m_state != State::ReadingBody)

@@ -58,6 +58,10 @@ public:
     // Why the last request was given up by the updater itself, if it was.
     enum class Stop { None, TimedOut, TooSlow };
     Stop stopReason() const { return m_stop; }
+
+    // While the user is asked something mid-request, the connection's clocks stand still:
+    // neither the silence, the limit nor the rate may end it behind a question.
+    void setPaused(bool paused);
     // Why the last request ended early, for the curious; empty when it did not.
     QString errorString() const { return m_errorString; }
 
@@ -91,6 +95,8 @@ private:
     QTimer m_deadline;
     QTimer m_pace;
     qint64 m_windowBytes = 0; // header and body bytes taken in since the window began
+    bool m_paused = false;
+    int m_deadlineLeft = 0;
 };
 
 } // namespace renewer

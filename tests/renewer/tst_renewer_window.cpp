@@ -353,8 +353,6 @@ private Q_SLOTS:
                                                     << "The update lists \"LoreCase.MDB-wal" + own;
         QTest::newRow("the error log")
             << QByteArray("UFL:error.log|x\r\n") << "The update lists \"error.log" + own;
-        QTest::newRow("the Quick Clip scratch file")
-            << QByteArray("NFL:~clp.tmp|x\r\n") << "The update lists \"~clp.tmp" + own;
         QTest::newRow("a Quick Clip file") << QByteArray("NFL:mine.qcf|x|QuickClip\\\r\n")
                                            << "The update lists \"QuickClip/mine.qcf" + own;
         QTest::newRow("the Quick Clip folder")
@@ -364,8 +362,6 @@ private Q_SLOTS:
             << "The update lists \"~udtmp.tmp\", a working file of the updater.";
         QTest::newRow("a folder as an updated file")
             << QByteArray("UFL:docs|x\r\n") << folder + "docs\"";
-        QTest::newRow("a folder as a new file")
-            << QByteArray("NFL:docs|x\r\n") << folder + "docs\"";
         QTest::newRow("a file that another item needs as its folder")
             << QByteArray("NFL:plan|x\r\nNFL:a.txt|x|plan\\\r\n") << folder + "plan\"";
         QTest::newRow("the same file twice")
@@ -407,10 +403,6 @@ private Q_SLOTS:
         QTest::newRow("linked subfolder")
             << "sub"
             << "{out}" << QByteArray("NFL:evil.txt|x|sub\\\r\n") << leads + "sub/evil.txt\"";
-        QTest::newRow("linked subfolder deeper")
-            << "sub"
-            << "{out}" << QByteArray("NFL:evil.txt|x|sub\\a\\b\\\r\n")
-            << leads + "sub/a/b/evil.txt\"";
         QTest::newRow("new file over a link")
             << "notes.txt"
             << "{out}victim.txt" << QByteArray("NFL:notes.txt|x\r\n") << leads + "notes.txt\"";
