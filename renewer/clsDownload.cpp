@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <QUrl>
+
+#include <filesystem>
+#include <system_error>
 
 using lc::ui::Answer;
 using lc::ui::Buttons;
@@ -36,6 +40,34 @@ QString rateOf(qint64 bytes, qint64 ms)
 {
     return rateText(ms > 0 ? double(bytes) * 1000.0 / double(ms) : 0.0);
 }
+
+// "bytes first-last/total", as a 206 answer names the part it holds.
+struct ContentRange {
+    bool valid = false;
+    qint64 first = -1;
+    qint64 last = -1;
+    qint64 total = -1;
+};
+
+ContentRange parseContentRange(const QByteArray &field)
+{
+    ContentRange r;
+    const QByteArray value = field.trimmed();
+    if (!value.toLower().startsWith("bytes "))
+        return r;
+    const QByteArray spec = value.mid(6).trimmed();
+    const qsizetype dash = spec.indexOf('-');
+    const qsizetype slash = spec.indexOf('/');
+    if (dash <= 0 || slash <= dash + 1)
+        return r;
+    bool ok1 = false, ok2 = false, ok3 = false;
+    r.first = spec.left(dash).toLongLong(&ok1);
+    r.last = spec.mid(dash + 1, slash - dash - 1).toLongLong(&ok2);
+    // An unknown total ("*") cannot show that the part reaches the file's end.
+    r.total = spec.mid(slash + 1).toLongLong(&ok3);
+    r.valid = ok1 && ok2 && ok3 && r.first >= 0 && r.last >= r.first && r.total > r.last;
+    return r;
+}
 } // namespace
 
 clsDownload::clsDownload(QObject *parent) : QObject(parent), m_inet(new clsInet(this)) {}
@@ -60,19 +92,28 @@ qint64 clsDownload::freeSpace(const QString &path) const
     return storage.isValid() ? storage.bytesAvailable() : -1;
 }
 
+QString clsDownload::partName(const QString &destination)
+{
+    return destination + QStringLiteral(".part");
+}
+
 bool clsDownload::DownloadFile(const QString &remote, const QString &destination,
                                const QString &user, const QString &password)
 {
     bool resume = false;
     qint64 start = 0;
     qint64 received = 0;
-    bool written = false; // this call created or wrote the destination
+    qint64 attemptStart = 0; // where the last attempt began writing
+    qint64 total = -1;       // the whole file's size, as the first answer gave it
+    const QString name = QUrl(remote).fileName();
+    // The file grows under a working name and takes the destination's place only when it is
+    // complete, so a failure never damages or deletes a file that was there before.
+    QFile part(partName(destination));
     auto fail = [&] {
         m_inet->Cancel();
         Q_EMIT FrameShown(false);
-        // A partial file is only worth keeping for a resume inside this call.
-        if (written)
-            QFile::remove(destination);
+        if (part.isOpen())
+            part.remove();
         return false;
     };
     auto error = [&](const QString &status, const QString &message) {
@@ -84,6 +125,36 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
     auto unexpected = [&](const QString &message) {
         return error(QStringLiteral(" Error: Unexpected Error."), message);
     };
+    // The user may check again at once: nothing about the server is known to be wrong.
+    auto stopped = [&](const QString &status, const QString &message) {
+        error(status, message);
+        Q_EMIT CheckAgainOffered();
+        return false;
+    };
+    auto declined = [&] {
+        return stopped(QStringLiteral(" Download cancelled."),
+                       QStringLiteral("The download of \"%1\" was cancelled before it was "
+                                      "complete.")
+                           .arg(name));
+    };
+    auto paceFailure = [&]() -> bool {
+        switch (m_inet->stopReason()) {
+        case clsInet::Stop::TimedOut:
+            return stopped(QStringLiteral(" Error: Download timed out."),
+                           QStringLiteral("The server did not send \"%1\" within %2, so the "
+                                          "download was stopped.\r\rWait and try again later.")
+                               .arg(name, formatTime(m_inet->limits().totalMs / 1000.0)));
+        case clsInet::Stop::TooSlow:
+            return stopped(QStringLiteral(" Error: Download too slow."),
+                           QStringLiteral("The server sent \"%1\" slower than %2, so the "
+                                          "download was stopped.\r\rCheck your internet "
+                                          "connection and try again later.")
+                               .arg(name, rateText(double(m_inet->limits().minBytesPerSecond))));
+        case clsInet::Stop::None:
+            break;
+        }
+        return true;
+    };
     if (m_cancelled)
         return false;
 
@@ -91,7 +162,10 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
         start = 0;
         if (resume) {
             Q_EMIT Status(QStringLiteral(" Resuming download..."));
-            start = qMax<qint64>(0, received - kResumeOverlap);
+            // The overlap is fetched again in case the last bytes written were damaged; but
+            // when a break came before even that much arrived, stepping back by it would
+            // start every retry from the same place and never get further.
+            start = received - attemptStart > kResumeOverlap ? received - kResumeOverlap : received;
         }
         Q_EMIT PictureShown(Picture::Download);
         m_inet->Execute(remote, user, password, "Range",
@@ -100,34 +174,44 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
             m_inet->waitForActivity(250);
         if (m_cancelled)
             return fail();
+        if (!paceFailure())
+            return false;
 
         const QString header = m_inet->GetHeader();
         const QString status = header.mid(9, 3);
         bool continuing = resume;
+        ContentRange range;
         if (status == QLatin1String("200")) {
             if (resume) {
-                QFile::remove(destination);
-                if (lc::ui::msgBox(QStringLiteral("The server is unable to resume this "
-                                                  "download.\r\rDo you want to continue anyway?"),
-                                   Buttons::YesNo, Icon::Exclamation,
-                                   QStringLiteral("Unable to Resume Download")) != Answer::Yes)
-                    return fail();
+                m_inet->setPaused(true);
+                const Answer answer = lc::ui::msgBox(
+                    QStringLiteral("The server is unable to resume this download.\r\rDo you "
+                                   "want to continue anyway?"),
+                    Buttons::YesNo, Icon::Exclamation, QStringLiteral("Unable to Resume Download"));
+                m_inet->setPaused(false);
+                if (answer != Answer::Yes)
+                    return declined();
                 continuing = false;
                 start = 0;
+                total = -1; // a whole new copy: its own size counts
             }
         } else if (status == QLatin1String("206")) {
             // A server that answers another range than the one asked for would corrupt the file.
-            const QByteArray range = m_inet->GetHeader("Content-Range").trimmed();
-            if (!range.isEmpty() &&
-                range.mid(6).split('-').value(0).trimmed().toLongLong() != start)
+            range = parseContentRange(m_inet->GetHeader("Content-Range"));
+            if (!range.valid)
+                return unexpected(QStringLiteral("The server's partial answer does not say "
+                                                 "which part of the file it holds."));
+            if (range.first != start)
                 return unexpected(firstLine(header));
         } else if (status == QLatin1String("204")) {
             Q_EMIT PictureShown(Picture::Error);
+            Q_EMIT Status(QStringLiteral(" Error: Nothing to download."));
             lc::ui::msgBox(QStringLiteral("Nothing to download!"), Buttons::Ok, Icon::Information,
                            QStringLiteral("No Content"));
             return fail();
         } else if (status == QLatin1String("401")) {
             Q_EMIT PictureShown(Picture::Error);
+            Q_EMIT Status(QStringLiteral(" Error: Authorization failed."));
             lc::ui::msgBox(QStringLiteral("Authorization failed!"), Buttons::Ok, Icon::Critical,
                            QStringLiteral("Unauthorized"));
             return fail();
@@ -154,6 +238,26 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
         if (!numeric || length < 0 || length > kMaxLength - start)
             return unexpected(QStringLiteral("The server gave an invalid size for the file (%1).")
                                   .arg(QString::fromLatin1(lengthField.left(40))));
+        const qint64 expected = start + length;
+        if (range.valid) {
+            // A part that stops short of the file's end would be taken for the whole file.
+            if (range.total > kMaxLength)
+                return unexpected(QStringLiteral("The server gave an invalid size for the file "
+                                                 "(%1).")
+                                      .arg(range.total));
+            if (range.last != range.total - 1 || range.last - range.first + 1 != length)
+                return unexpected(QStringLiteral("The server sent only part of the file (bytes "
+                                                 "%1-%2 of %3, %4 bytes long).")
+                                      .arg(range.first)
+                                      .arg(range.last)
+                                      .arg(range.total)
+                                      .arg(length));
+        }
+        if (total < 0)
+            total = expected;
+        else if (expected != total)
+            return unexpected(QStringLiteral("The file changed on the server while it was being "
+                                             "downloaded.  Please try again."));
         const qint64 space = freeSpace(destination);
         if (space >= 0 && space < length)
             return error(QStringLiteral(" Error: Insufficient Disk Space"),
@@ -162,21 +266,25 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
 
         Q_EMIT FrameShown(true);
         Q_EMIT Rate(QString());
-        QDir().mkpath(QFileInfo(destination).absolutePath());
-        QFile file(destination);
-        const bool opened = continuing ? file.open(QIODevice::ReadWrite)
-                                       : file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        if (!opened)
-            return unexpected(QStringLiteral("Cannot write \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(destination), file.errorString()));
-        written = true;
-        if (continuing) {
-            // Whatever lies past the overlap is fetched again and overwritten.
-            file.resize(start);
-            file.seek(start);
+        if (!part.isOpen()) {
+            QDir().mkpath(QFileInfo(destination).absolutePath());
+            // A working file left by an interrupted run is stale; if it is a link, only the
+            // link goes, and the new file is created afresh, never opened through one.
+            QFile::remove(part.fileName());
+            if (!part.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+                return unexpected(
+                    QStringLiteral("Cannot write \"%1\": %2")
+                        .arg(QDir::toNativeSeparators(part.fileName()), part.errorString()));
         }
+        // Whatever lies past the overlap is fetched again and overwritten; a download that
+        // starts again starts from an empty file.
+        const qint64 keep = continuing ? qMin(start, part.size()) : 0;
+        if (keep != start || !part.resize(keep) || !part.seek(keep))
+            return unexpected(
+                QStringLiteral("Cannot write \"%1\": %2")
+                    .arg(QDir::toNativeSeparators(part.fileName()), part.errorString()));
         received = start;
-        const qint64 expected = start + length;
+        attemptStart = start;
         Q_EMIT Progress(int(received * 100 / expected));
 
         char buffer[kChunk];
@@ -190,7 +298,7 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
             if (n <= 0 || m_cancelled)
                 break;
             n = qMin(n, expected - received);
-            if (file.write(buffer, n) != n) {
+            if (part.write(buffer, n) != n) {
                 writeFailed = true;
                 break;
             }
@@ -205,22 +313,39 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
                 sinceYield.restart();
             }
         }
-        const bool flushed = file.flush();
-        file.close();
+        const bool flushed = part.flush();
         Q_EMIT FrameShown(false);
         if (m_cancelled)
             return fail();
         if (writeFailed || !flushed)
-            return unexpected(QStringLiteral("Cannot write \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(destination), file.errorString()));
+            return unexpected(
+                QStringLiteral("Cannot write \"%1\": %2")
+                    .arg(QDir::toNativeSeparators(part.fileName()), part.errorString()));
+        if (!paceFailure())
+            return false;
 
         if (received == expected) {
+            m_inet->Cancel();
+            // What is on disk, not what was counted, decides.
+            if (part.size() != expected)
+                return unexpected(QStringLiteral("The file received has %1 bytes instead of %2.")
+                                      .arg(part.size())
+                                      .arg(expected));
+            part.close();
+            std::error_code failure;
+            std::filesystem::rename(part.filesystemFileName(),
+                                    QFile(destination).filesystemFileName(), failure);
+            if (failure) {
+                part.remove();
+                return unexpected(QStringLiteral("Cannot write \"%1\": %2")
+                                      .arg(QDir::toNativeSeparators(destination),
+                                           QString::fromLocal8Bit(failure.message())));
+            }
             Q_EMIT PictureShown(Picture::Download);
             Q_EMIT Status(QStringLiteral(" Download completed!"));
-            m_inet->Cancel();
             return true;
         }
-        if (!QFile::exists(destination))
+        if (!QFile::exists(part.fileName()))
             return fail();
         const qint64 ms = attempt.elapsed();
         const double rate = ms > 0 ? double(received - start) * 1000.0 / double(ms) : 0.0;
@@ -235,7 +360,7 @@ bool clsDownload::DownloadFile(const QString &remote, const QString &destination
                                               "file."),
                            Buttons::RetryCancel, Icon::Exclamation,
                            QStringLiteral("Download Incomplete")) != Answer::Retry)
-            return fail();
+            return declined();
         resume = true;
     }
 }

@@ -31,6 +31,9 @@ public:
 
     clsInet *transfer() const { return m_inet; }
 
+    // The working name a file is written under until it is complete.
+    static QString partName(const QString &destination);
+
     // Where the free space of a folder's file system comes from (tests stand in for a full
     // disk); the default asks the file system. Below 0: unknown, not checked.
     using FreeSpaceProbe = std::function<qint64(const QString &folder)>;

@@ -24,6 +24,15 @@ public:
     static QString nameOf(const QString &item);
     // False, with the reason in why, when the item is empty or would land outside appPath.
     static bool parse(const QString &item, const QString &appPath, clsFileItem *out, QString *why);
+
+    // Checks the parsed item against the disk as it is now. False, with the reason in why,
+    // when its real path (every link followed) leaves appPath, when it names a folder, or
+    // when it is one of the files that hold the user's own data or the updater's working
+    // files: no update replaces those.
+    bool checkOnDisk(const QString &appPath, QString *why) const;
+
+    // Whether a path relative to the program folder ('/' separators) holds the user's data.
+    static bool isUsersOwn(const QString &relative);
 };
 
 } // namespace renewer

@@ -12,6 +12,9 @@ clsInet::clsInet(QObject *parent) : QObject(parent)
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this,
             [this] { fail(QStringLiteral("The server did not answer in time.")); });
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { giveUp(Stop::TimedOut); });
+    connect(&m_pace, &QTimer::timeout, this, &clsInet::checkPace);
 }
 
 clsInet::~clsInet()
@@ -22,6 +25,8 @@ clsInet::~clsInet()
 void clsInet::release()
 {
     m_idle.stop();
+    m_deadline.stop();
+    m_pace.stop();
     if (QTcpSocket *socket = m_socket) {
         m_socket = nullptr;
         socket->disconnect(this);
@@ -39,6 +44,50 @@ void clsInet::fail(const QString &why)
         m_header = m_reading;
     m_state = State::Done;
     m_idle.stop();
+    m_deadline.stop();
+    m_pace.stop();
+}
+
+void clsInet::giveUp(Stop why)
+{
+    if (m_state == State::Idle || m_state == State::Done)
+        return;
+    m_stop = why;
+    fail(why == Stop::TimedOut ? QStringLiteral("The request took longer than allowed.")
+                               : QStringLiteral("The server sent too slowly."));
+    release();
+}
+
+void clsInet::setPaused(bool paused)
+{
+    if (paused == m_paused || m_state == State::Idle || m_state == State::Done)
+        return;
+    m_paused = paused;
+    if (paused) {
+        m_deadlineLeft = m_deadline.isActive() ? qMax(1, m_deadline.remainingTime()) : 0;
+        m_idle.stop();
+        m_deadline.stop();
+        m_pace.stop();
+        return;
+    }
+    m_idle.start(m_timeoutMs);
+    if (m_deadlineLeft > 0)
+        m_deadline.start(m_deadlineLeft);
+    m_windowBytes = 0;
+    if (m_state != State::Connecting && m_limits.windowMs > 0 && m_limits.minBytesPerSecond > 0)
+        m_pace.start(m_limits.windowMs);
+}
+
+void clsInet::checkPace()
+{
+    // What a window must bring: the minimum rate's worth, or all that is still to come.
+    qint64 required = m_limits.minBytesPerSecond * m_limits.windowMs / 1000;
+    if (m_state == State::ReadingBody && m_bodyLeft >= 0)
+        required = qMin(required, m_bodyLeft);
+    const qint64 got = m_windowBytes;
+    m_windowBytes = 0;
+    if (got < required)
+        giveUp(Stop::TooSlow);
 }
 
 void clsInet::Execute(const QString &url, const QString &user, const QString &password,
@@ -50,6 +99,9 @@ void clsInet::Execute(const QString &url, const QString &user, const QString &pa
     m_fields.clear();
     m_bodyLeft = -1;
     m_errorString.clear();
+    m_stop = Stop::None;
+    m_windowBytes = 0;
+    m_paused = false;
     m_state = State::Connecting;
 
     const QUrl address(url);
@@ -84,11 +136,15 @@ void clsInet::Execute(const QString &url, const QString &user, const QString &pa
     m_socket = socket;
     socket->setReadBufferSize(kReadBuffer);
     connect(socket, &QTcpSocket::readyRead, this, [this] {
-        m_idle.start(m_timeoutMs);
+        if (!m_paused)
+            m_idle.start(m_timeoutMs);
         if (m_state == State::ReadingHeader)
             readHeader();
     });
-    connect(socket, &QTcpSocket::bytesWritten, this, [this] { m_idle.start(m_timeoutMs); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (!m_paused)
+            m_idle.start(m_timeoutMs);
+    });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
         // The body may still sit in the buffer: GetChunk hands it out before reporting the end.
         if (m_state != State::ReadingBody)
@@ -110,6 +166,8 @@ void clsInet::Execute(const QString &url, const QString &user, const QString &pa
         socket->connectToHost(address.host(), port);
     }
     m_idle.start(m_timeoutMs);
+    if (m_limits.totalMs > 0)
+        m_deadline.start(m_limits.totalMs);
 }
 
 void clsInet::onConnected()
@@ -117,6 +175,10 @@ void clsInet::onConnected()
     if (!m_socket || m_state != State::Connecting)
         return;
     m_state = State::ReadingHeader;
+    // Reaching the server is the silence timeout's business; the pace counts from here.
+    m_windowBytes = 0;
+    if (m_limits.windowMs > 0 && m_limits.minBytesPerSecond > 0)
+        m_pace.start(m_limits.windowMs);
     m_socket->write(m_request);
 }
 
@@ -135,6 +197,7 @@ void clsInet::readHeader()
             return;
         }
         const QByteArray line = m_socket->readLine(kMaxHeader - m_reading.size() + 1);
+        m_windowBytes += line.size();
         m_reading += line;
         if (line == "\r\n" || line == "\n") {
             headerEnded();
@@ -204,6 +267,7 @@ qint64 clsInet::GetChunk(char *buffer, qint64 max)
         if (m_socket->bytesAvailable() > 0) {
             const qint64 n = m_socket->read(buffer, m_bodyLeft >= 0 ? qMin(max, m_bodyLeft) : max);
             if (n > 0) {
+                m_windowBytes += n;
                 if (m_bodyLeft > 0)
                     m_bodyLeft -= n;
                 return n;
@@ -216,6 +280,8 @@ qint64 clsInet::GetChunk(char *buffer, qint64 max)
     if (m_state == State::ReadingBody)
         m_state = State::Done;
     m_idle.stop();
+    m_deadline.stop();
+    m_pace.stop();
     return 0;
 }
 

@@ -43,6 +43,25 @@ public:
 
     // How long the server may stay silent before the connection is given up.
     void setTimeout(int ms) { m_timeoutMs = ms; }
+
+    // A server that keeps sending a byte now and then is never silent, so silence alone
+    // cannot end a request: it also has a time limit, and once connected it must deliver at
+    // least a minimum rate in every window of time (or finish within it).
+    struct Limits {
+        int totalMs = 60 * 60 * 1000; // the whole request, from connecting to its last byte
+        qint64 minBytesPerSecond = 256;
+        int windowMs = 30 * 1000;
+    };
+    void setLimits(const Limits &limits) { m_limits = limits; }
+    const Limits &limits() const { return m_limits; }
+
+    // Why the last request was given up by the updater itself, if it was.
+    enum class Stop { None, TimedOut, TooSlow };
+    Stop stopReason() const { return m_stop; }
+
+    // While the user is asked something mid-request, the connection's clocks stand still:
+    // neither the silence, the limit nor the rate may end it behind a question.
+    void setPaused(bool paused);
     // Why the last request ended early, for the curious; empty when it did not.
     QString errorString() const { return m_errorString; }
 
@@ -55,6 +74,8 @@ private:
     enum class State { Idle, Connecting, ReadingHeader, ReadingBody, Done };
     void release();
     void fail(const QString &why);
+    void giveUp(Stop why);
+    void checkPace();
     void onConnected();
     void readHeader();
     void headerEnded();
@@ -69,6 +90,13 @@ private:
     int m_timeoutMs = 30000;
     QTimer m_idle;
     QString m_errorString;
+    Limits m_limits;
+    Stop m_stop = Stop::None;
+    QTimer m_deadline;
+    QTimer m_pace;
+    qint64 m_windowBytes = 0; // header and body bytes taken in since the window began
+    bool m_paused = false;
+    int m_deadlineLeft = 0;
 };
 
 } // namespace renewer

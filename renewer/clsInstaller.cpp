@@ -63,9 +63,24 @@ clsInstaller::Outcome clsInstaller::Install(const clsAppInfo &local, const Versi
         for (const QString &item : *items) {
             clsFileItem file;
             QString why;
-            if (!clsFileItem::parse(item, appPath, &file, &why))
+            if (!clsFileItem::parse(item, appPath, &file, &why) || !file.checkOnDisk(appPath, &why))
                 return abort(why);
             files << file;
+        }
+    }
+    // Two items for one file, or a file that another item needs as its folder, cannot both
+    // be put in place: the second would move the first aside.
+    for (qsizetype a = 0; a < files.size(); ++a) {
+        for (qsizetype b = 0; b < files.size(); ++b) {
+            const QString pathA = QDir::cleanPath(files[a].localPath());
+            const QString pathB = QDir::cleanPath(files[b].localPath());
+            if (a < b && pathA.compare(pathB, Qt::CaseInsensitive) == 0)
+                return abort(QStringLiteral("The update lists the same file twice: \"%1\"")
+                                 .arg(files[a].name));
+            if (a != b && pathB.startsWith(pathA + u'/', Qt::CaseInsensitive))
+                return abort(
+                    QStringLiteral("The update lists a folder as a file: \"%1\"")
+                        .arg(QDir::toNativeSeparators(files[a].localSubfolder + files[a].name)));
         }
     }
 

@@ -402,8 +402,17 @@ void frmMain::UpdateNow()
         abortUpdate(m_installer.reason());
         break;
     case clsInstaller::Outcome::Failed:
+        // The download said what went wrong; the window also says where that leaves the
+        // user, and the update can be tried again.
+        showPicture(Picture::Error);
+        setDetail(QString());
+        setMessage((m_message.isEmpty() ? QString() : m_message + QStringLiteral("\r\n\r\n")) +
+                   QStringLiteral("The update has not been installed; no file was changed.  "
+                                  "Click \"Update Now!\" to try again."));
+        setButton(kUpdateNow, true);
+        break;
     case clsInstaller::Outcome::Cancelled:
-        break; // the download said why, or the window is closing
+        break; // the window is closing
     }
 }
 

@@ -3,6 +3,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 #include <sys/socket.h>
 
 namespace {
@@ -77,7 +79,26 @@ void ScriptedHttpServer::accept()
                 return;
             }
             QByteArray body;
-            socket->write(compose(answer, &body));
+            const QByteArray head = compose(answer, &body);
+            if (answer.trickleMs > 0) {
+                auto pending =
+                    std::make_shared<QByteArray>(answer.trickleHeader ? head + body : body);
+                if (!answer.trickleHeader)
+                    socket->write(head);
+                auto *pace = new QTimer(socket);
+                const int step = answer.trickleBytes;
+                connect(pace, &QTimer::timeout, socket, [socket, pending, pace, step] {
+                    socket->write(pending->left(step));
+                    pending->remove(0, step);
+                    if (pending->isEmpty()) {
+                        pace->stop();
+                        socket->disconnectFromHost();
+                    }
+                });
+                pace->start(answer.trickleMs);
+                return;
+            }
+            socket->write(head);
             socket->write(body);
             const bool reset = answer.reset;
             if (answer.endDelayMs > 0) {

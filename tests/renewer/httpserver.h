@@ -31,6 +31,9 @@ struct HttpAnswer {
     bool reset = false;     // end early with a reset instead of an orderly close
     int endDelayMs = 0;     // how long an early end waits after the bytes went out
     QByteArray raw;         // sent as it is, then the connection closes
+    int trickleMs = 0;      // when set, the body goes out a few bytes at a time at this pace
+    int trickleBytes = 1;
+    bool trickleHeader = false; // the header trickles too
 
     static HttpAnswer make(int status, const QByteArray &reason, const QByteArray &body = {},
                            const QList<QPair<QByteArray, QByteArray>> &headers = {})

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <numeric>
+
 using lc::ui::Answer;
 using lc::ui::Buttons;
 using lc::ui::Icon;
@@ -120,13 +122,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // txtMessage; {url} stands for the address
         QTest::addColumn<QString>("box");     // "text|caption|icon"
         QTest::addColumn<bool>("checkEnabled");
-        const QString before = QStringLiteral(" Checking Server...");
         const QString unexpected = QStringLiteral(" Error: Unexpected Error.");
         HttpAnswer noContent = HttpAnswer::make(204, "No Content");
         noContent.sendLength = false;
-        QTest::newRow("204") << noContent << before << QString()
+        QTest::newRow("204") << noContent << " Error: Nothing to download." << QString()
                              << "Nothing to download!|No Content|info" << false;
-        QTest::newRow("401") << HttpAnswer::make(401, "Unauthorized", "no") << before << QString()
+        QTest::newRow("401") << HttpAnswer::make(401, "Unauthorized", "no")
+                             << " Error: Authorization failed." << QString()
                              << "Authorization failed!|Unauthorized|critical" << false;
         QTest::newRow("404") << HttpAnswer::make(404, "Not Found", "gone")
                              << " Error:  File Not Found."
@@ -267,16 +269,24 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("ranges");
         QTest::newRow("after 10000 bytes")
             << QList<qint64>{10000} << false << QStringList{"bytes=0-", "bytes=5904-"};
+        // A break before the overlap's worth arrived resumes where it stopped: stepping back
+        // by the overlap would start every retry from the same place.
         QTest::newRow("after 4096 bytes")
-            << QList<qint64>{4096} << false << QStringList{"bytes=0-", "bytes=0-"};
+            << QList<qint64>{4096} << false << QStringList{"bytes=0-", "bytes=4096-"};
         QTest::newRow("below 4096 bytes")
-            << QList<qint64>{3000} << false << QStringList{"bytes=0-", "bytes=0-"};
+            << QList<qint64>{3000} << false << QStringList{"bytes=0-", "bytes=3000-"};
         QTest::newRow("before the body")
             << QList<qint64>{0} << false << QStringList{"bytes=0-", "bytes=0-"};
-        // The second break counts from where the first resume started writing.
-        QTest::newRow("twice") << QList<qint64>{10000, 3000} << false
-                               << QStringList{"bytes=0-", "bytes=5904-", "bytes=4808-"};
+        QTest::newRow("twice, the second short")
+            << QList<qint64>{10000, 3000} << false
+            << QStringList{"bytes=0-", "bytes=5904-", "bytes=8904-"};
+        QTest::newRow("every connection cut early")
+            << QList<qint64>{3000, 3000, 3000, 3000, 3000, 3000} << false
+            << QStringList{"bytes=0-",     "bytes=3000-",  "bytes=6000-", "bytes=9000-",
+                           "bytes=12000-", "bytes=15000-", "bytes=18000-"};
         QTest::newRow("reset") << QList<qint64>{10000} << true << QStringList{};
+        QTest::newRow("every connection reset early")
+            << QList<qint64>{3000, 3000, 3000, 3000, 3000, 3000} << true << QStringList{};
     }
     void resumeAfterABrokenLink()
     {
@@ -294,9 +304,17 @@ private Q_SLOTS:
         if (!ranges.isEmpty()) {
             QCOMPARE(rig.ranges(), ranges);
         } else {
-            // A reset may lose bytes in flight, but the resume never starts past the overlap.
+            // A reset may lose bytes in flight, but no retry starts before the one ahead of
+            // it, the resume never starts past the overlap, and progress is kept.
             QCOMPARE(rig.ranges().first(), QStringLiteral("bytes=0-"));
-            QVERIFY(rig.ranges().last().mid(6).chopped(1).toInt() <= 10000 - 4096);
+            int previous = 0;
+            for (const QString &range : rig.ranges()) {
+                const int from = range.mid(6).chopped(1).toInt();
+                QVERIFY2(from >= previous, qPrintable(rig.ranges().join(' ')));
+                previous = from;
+            }
+            QVERIFY(previous > 0);
+            QVERIFY(previous <= std::accumulate(cuts.begin(), cuts.end(), qint64(0)));
         }
         const auto boxes = rig.home.ui().callsOf(ScriptedUi::Kind::Message);
         QCOMPARE(boxes.size(), cuts.size());
@@ -310,18 +328,135 @@ private Q_SLOTS:
         QCOMPARE(rig.status(), QStringLiteral(" Download completed!"));
     }
 
+    void cancelAfterABrokenLink_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // null: no file at the destination
+        QTest::newRow("new file") << QByteArray();
+        QTest::newRow("over an existing file") << QByteArray("the user's own data");
+    }
     void cancelAfterABrokenLink()
     {
+        QFETCH(QByteArray, before);
         Rig rig;
+        if (!before.isNull())
+            rig.home.write("file.bin", before);
+        rig.form.cmdCommand1->setEnabled(false);
         const QByteArray file = content(20000);
         rig.server.handler = cutting(file, {10000});
         rig.home.ui().answers.enqueue(Answer::Cancel);
         QVERIFY(!rig.download());
         QCOMPARE(rig.server.requests.size(), 1);
         QCOMPARE(rig.home.ui().calls.size(), 1);
-        QVERIFY(!QFile::exists(rig.dest()));
-        // The bar keeps the last value drawn.
+        // The file there before is untouched; the partial one is gone.
+        QCOMPARE(QFile::exists(rig.dest()), !before.isNull());
+        if (!before.isNull())
+            QCOMPARE(rig.home.read("file.bin"), before);
+        QVERIFY(!QFile::exists(renewer::clsDownload::partName(rig.dest())));
+        // The bar keeps the last value drawn; the window says what happened and may check again.
         QCOMPARE(rig.form.picPBar->text(), QStringLiteral("50 %"));
+        QCOMPARE(rig.status(), QStringLiteral(" Download cancelled."));
+        QCOMPARE(rig.form.messageText(),
+                 QStringLiteral("The download of \"file.bin\" was cancelled before it was "
+                                "complete."));
+        QCOMPARE(rig.form.shownPicture(), frmMain::Picture::Error);
+        QVERIFY(rig.form.cmdCommand1->isEnabled());
+        QCOMPARE(rig.form.cmdCommand1->text(), QStringLiteral("Check..."));
+    }
+
+    // A 206 answer must hold the rest of the file up to its last byte, or nothing is kept.
+    void shortPartialAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("range"); // null: no Content-Range at all
+        QTest::addColumn<int>("bodySize");
+        QTest::addColumn<QString>("message");
+        const QString noPart = QStringLiteral(
+            "The server's partial answer does not say which part of the file it holds.");
+        QTest::newRow("range stops short")
+            << QByteArray("bytes 0-999/20000") << 1000
+            << "The server sent only part of the file (bytes 0-999 of 20000, 1000 bytes long).";
+        QTest::newRow("length stops short of the range")
+            << QByteArray("bytes 0-19999/20000") << 1000
+            << "The server sent only part of the file (bytes 0-19999 of 20000, 1000 bytes long).";
+        QTest::newRow("unknown total") << QByteArray("bytes 0-999/*") << 1000 << noPart;
+        QTest::newRow("no range") << QByteArray() << 1000 << noPart;
+        QTest::newRow("garbage range") << QByteArray("bytes a-b/c") << 1000 << noPart;
+    }
+    void shortPartialAnswers()
+    {
+        QFETCH(QByteArray, range);
+        QFETCH(int, bodySize);
+        QFETCH(QString, message);
+        Rig rig;
+        rig.home.write("file.bin", "old copy");
+        rig.server.handler = [&](const HttpRequest &) {
+            HttpAnswer a = HttpAnswer::make(206, "Partial Content", content(bodySize));
+            if (!range.isNull())
+                a.headers << qMakePair(QByteArray("Content-Range"), range);
+            return a;
+        };
+        QVERIFY(!rig.download());
+        QCOMPARE(rig.status(), QStringLiteral(" Error: Unexpected Error."));
+        QCOMPARE(rig.form.messageText(), message);
+        QCOMPARE(rig.home.read("file.bin"), QByteArray("old copy"));
+        QVERIFY(!QFile::exists(renewer::clsDownload::partName(rig.dest())));
+    }
+
+    // A server that keeps sending a little now and then is never silent: the time limit and
+    // the minimum rate end it, and the window says why.
+    void tricklingServer_data()
+    {
+        QTest::addColumn<bool>("header"); // the header trickles too
+        QTest::addColumn<int>("bytesPerStep");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("status"); // empty: the download succeeds
+        QTest::newRow("header a byte at a time")
+            << true << 1 << 20000 << " Error: Download too slow.";
+        QTest::newRow("body a byte at a time")
+            << false << 1 << 20000 << " Error: Download too slow.";
+        QTest::newRow("fast enough but endless")
+            << false << 400 << 400000 << " Error: Download timed out.";
+        QTest::newRow("small file, steady") << false << 300 << 2000 << QString();
+    }
+    void tricklingServer()
+    {
+        QFETCH(bool, header);
+        QFETCH(int, bytesPerStep);
+        QFETCH(int, size);
+        QFETCH(QString, status);
+        Rig rig;
+        rig.form.cmdCommand1->setEnabled(false);
+        // Every 20 ms a step: one byte is 50 bytes a second, 400 bytes 20 KB a second.
+        rig.form.Inet1->setLimits({800, 2000, 250});
+        const QByteArray file = content(size);
+        rig.server.handler = [&](const HttpRequest &) {
+            HttpAnswer a = HttpAnswer::make(200, "OK", file);
+            a.trickleMs = 20;
+            a.trickleBytes = bytesPerStep;
+            a.trickleHeader = header;
+            return a;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        const bool ok = rig.download();
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(rig.home.ui().calls.isEmpty());
+        if (status.isEmpty()) {
+            QVERIFY(ok);
+            QCOMPARE(rig.home.read("file.bin"), file);
+            return;
+        }
+        QVERIFY(!ok);
+        QCOMPARE(rig.status(), status);
+        QCOMPARE(rig.form.messageText(),
+                 status.contains("slow")
+                     ? "The server sent \"file.bin\" slower than 2.0 KB/sec, so the download was "
+                       "stopped.\r\rCheck your internet connection and try again later."
+                     : "The server did not send \"file.bin\" within 1 sec, so the download was "
+                       "stopped.\r\rWait and try again later.");
+        QCOMPARE(rig.form.shownPicture(), frmMain::Picture::Error);
+        QVERIFY(rig.form.cmdCommand1->isEnabled());
+        QVERIFY(!QFile::exists(rig.dest()));
+        QVERIFY(!QFile::exists(renewer::clsDownload::partName(rig.dest())));
     }
 
     void stalledServerIsGivenUp()
@@ -390,6 +525,29 @@ private Q_SLOTS:
             QCOMPARE(rig.home.read("file.bin"), file); // started again from an empty file
         else
             QVERIFY(!QFile::exists(rig.dest()));
+    }
+
+    // A user who takes his time over the resume question is not blamed on the server.
+    void slowAnswerStopsTheClocks()
+    {
+        struct SlowUi : ScriptedUi {
+            Answer messageBox(const QString &text, const QString &title, Buttons buttons,
+                              Icon icon) override
+            {
+                QTest::qWait(400);
+                return ScriptedUi::messageBox(text, title, buttons, icon);
+            }
+        };
+        Rig rig;
+        auto ui = std::make_unique<SlowUi>();
+        ui->answers << Answer::Retry << Answer::Yes;
+        lc::ui::setService(std::move(ui));
+        rig.form.Inet1->setTimeout(200);
+        rig.form.Inet1->setLimits({1000, 20000, 100});
+        const QByteArray file = content(20000);
+        rig.server.handler = cutting(file, {10000}, false, false);
+        QVERIFY(rig.download());
+        QCOMPARE(rig.home.read("file.bin"), file);
     }
 
     void wrongRangeIsRefused()

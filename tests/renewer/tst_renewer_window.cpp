@@ -338,6 +338,157 @@ private Q_SLOTS:
         QCOMPARE(form.shownPicture(), Picture::Error);
     }
 
+    // Refused before anything is fetched: whatever the server lists, these stay as they are.
+    void refusedTargets_data()
+    {
+        QTest::addColumn<QByteArray>("items");
+        QTest::addColumn<QString>("reason");
+        const QString own = QStringLiteral("\", which holds your own data and is never replaced "
+                                           "by an update.");
+        const QString folder = QStringLiteral("The update lists a folder as a file: \"");
+        QTest::newRow("the collection as a new file")
+            << QByteArray("NFL:fine.txt|x\r\nNFL:lorecase.mdb|x\r\n")
+            << "The update lists \"lorecase.mdb" + own;
+        QTest::newRow("its journal, in other case") << QByteArray("UFL:LoreCase.MDB-wal|x\r\n")
+                                                    << "The update lists \"LoreCase.MDB-wal" + own;
+        QTest::newRow("the error log")
+            << QByteArray("UFL:error.log|x\r\n") << "The update lists \"error.log" + own;
+        QTest::newRow("a Quick Clip file") << QByteArray("NFL:mine.qcf|x|QuickClip\\\r\n")
+                                           << "The update lists \"QuickClip/mine.qcf" + own;
+        QTest::newRow("the Quick Clip folder")
+            << QByteArray("NFL:QuickClip|x\r\n") << "The update lists \"QuickClip" + own;
+        QTest::newRow("the hand-over file")
+            << QByteArray("NFL:~udtmp.tmp|x\r\n")
+            << "The update lists \"~udtmp.tmp\", a working file of the updater.";
+        QTest::newRow("a folder as an updated file")
+            << QByteArray("UFL:docs|x\r\n") << folder + "docs\"";
+        QTest::newRow("a file that another item needs as its folder")
+            << QByteArray("NFL:plan|x\r\nNFL:a.txt|x|plan\\\r\n") << folder + "plan\"";
+        QTest::newRow("the same file twice")
+            << QByteArray("NFL:fine.txt|x\r\nUFL:fine.txt|y\r\n")
+            << "The update lists the same file twice: \"fine.txt\"";
+    }
+    void refusedTargets()
+    {
+        QFETCH(QByteArray, items);
+        QFETCH(QString, reason);
+        Updater u(block("1.2.0", items));
+        u.home.write("lorecase.mdb", "my collection");
+        u.home.write("fine.txt", "old fine");
+        QVERIFY(QDir(u.home.dir()).mkpath("docs"));
+        u.home.write("docs/guide.txt", "guide");
+        frmMain &form = u.start();
+        const auto before = u.snapshot();
+        form.cmdCommand1->click();
+        QCOMPARE(u.targets(), QStringList{"/downloads/sftudate.tmp"});
+        QCOMPARE(u.snapshot(), before);
+        QVERIFY(!QFile::exists(u.home.file(renewer::backupName("docs"))));
+        QCOMPARE(u.status(), QStringLiteral(" Critical Error..."));
+        QCOMPARE(form.messageText(),
+                 "Update has been aborted!\r\n" + QString(reason).replace('/', QDir::separator()));
+        QCOMPARE(form.shownPicture(), Picture::Error);
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("OK"));
+    }
+
+    // Links are followed to where a write would really land; leaving the program folder, or
+    // reaching the collection by another name, is refused before anything is fetched.
+    void symlinks_data()
+    {
+        QTest::addColumn<QString>("link");   // made in the program folder
+        QTest::addColumn<QString>("target"); // {out} outside, {home} the program folder
+        QTest::addColumn<QByteArray>("items");
+        QTest::addColumn<QString>("reason");
+        const QString leads =
+            QStringLiteral("The update lists a file that leads outside the program folder: \"");
+        QTest::newRow("linked subfolder")
+            << "sub"
+            << "{out}" << QByteArray("NFL:evil.txt|x|sub\\\r\n") << leads + "sub/evil.txt\"";
+        QTest::newRow("new file over a link")
+            << "notes.txt"
+            << "{out}victim.txt" << QByteArray("NFL:notes.txt|x\r\n") << leads + "notes.txt\"";
+        QTest::newRow("updated file over a link")
+            << "notes.txt"
+            << "{out}victim.txt" << QByteArray("UFL:notes.txt|x\r\n") << leads + "notes.txt\"";
+        QTest::newRow("link to nowhere")
+            << "notes.txt"
+            << "{out}missing/none.txt" << QByteArray("NFL:notes.txt|x\r\n")
+            << leads + "notes.txt\"";
+        QTest::newRow("the collection under another name")
+            << "alias"
+            << "{home}" << QByteArray("NFL:lorecase.mdb|x|alias\\\r\n")
+            << "The update lists \"alias/lorecase.mdb\", which holds your own data and is never "
+               "replaced by an update.";
+    }
+    void symlinks()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        QFETCH(QByteArray, items);
+        QFETCH(QString, reason);
+        QTemporaryDir outside;
+        QVERIFY(outside.isValid());
+        QFile victim(outside.filePath("victim.txt"));
+        QVERIFY(victim.open(QIODevice::WriteOnly));
+        victim.write("outside");
+        victim.close();
+        Updater u(block("1.2.0", items));
+        u.files.insert("/downloads/x/evil.txt", "evil");
+        u.files.insert("/downloads/x/notes.txt", "evil");
+        u.files.insert("/downloads/x/lorecase.mdb", "evil");
+        u.home.write("lorecase.mdb", "my collection");
+        target.replace("{out}", outside.path() + '/').replace("{home}", u.home.dir());
+        QVERIFY(QFile::link(target, u.home.file(link)));
+        frmMain &form = u.start();
+        const auto before = u.snapshot();
+        form.cmdCommand1->click();
+        QCOMPARE(u.targets(), QStringList{"/downloads/sftudate.tmp"});
+        QCOMPARE(u.snapshot(), before);
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"victim.txt"});
+        QCOMPARE(u.status(), QStringLiteral(" Critical Error..."));
+        QCOMPARE(form.messageText(),
+                 "Update has been aborted!\r\n" + QString(reason).replace('/', QDir::separator()));
+    }
+
+    // A file listed as new where one exists is fetched aside and replaces it only when
+    // whole; a download the user gives up leaves it as it was and the window usable.
+    void newFileOverAnExistingOne()
+    {
+        Updater u(block("1.2.0", "NFL:notes.txt|x\r\n"));
+        u.home.write("notes.txt", "the user's notes");
+        const QByteArray fresh(20000, 'n');
+        bool cut = true;
+        u.server.handler = [&](const HttpRequest &request) {
+            if (request.target != "/downloads/x/notes.txt")
+                return ScriptedHttpServer::files(u.files)(request);
+            HttpAnswer a = ScriptedHttpServer::serve(fresh, request);
+            if (cut)
+                a.cutAfter = 5000;
+            return a;
+        };
+        frmMain &form = u.start();
+        auto before = u.snapshot();
+        u.home.ui().answers.enqueue(lc::ui::Answer::Cancel);
+        form.cmdCommand1->click();
+        QCOMPARE(u.snapshot(), before);
+        QCOMPARE(u.status(), QStringLiteral(" Download cancelled."));
+        QCOMPARE(form.messageText(),
+                 QStringLiteral("The download of \"notes.txt\" was cancelled before it was "
+                                "complete.\r\n\r\nThe update has not been installed; no file "
+                                "was changed.  Click \"Update Now!\" to try again."));
+        QCOMPARE(form.shownPicture(), Picture::Error);
+        QVERIFY(form.lblErrMsg->isHidden());
+        QCOMPARE(form.cmdCommand1->text(), QStringLiteral("Update Now!"));
+        QVERIFY(form.cmdCommand1->isEnabled());
+
+        cut = false;
+        form.cmdCommand1->click();
+        QCOMPARE(u.status(), QStringLiteral(" Update completed!"));
+        before["notes.txt"] = fresh;
+        before.remove("sftudate.tmp"); // a finished update has no more use for it
+        QCOMPARE(u.snapshot(), before);
+    }
+
     void failedRenamePutsTheOldFilesBack()
     {
         Updater u(block("1.2.0", "UFL:a.txt|upd\r\nUFL:b.txt|upd\r\nUFL:c.txt|upd\r\n"));
