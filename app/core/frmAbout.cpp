@@ -14,7 +14,8 @@ QString VersionLabelText()
     return QStringLiteral("Version ") + lc::errorlog::programInfo().version();
 }
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Lorecase"));

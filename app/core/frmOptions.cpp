@@ -23,7 +23,8 @@ QString defaultStartPage()
 }
 } // namespace
 
-frmOptions::frmOptions(QWidget *parent) : QDialog(parent)
+frmOptions::frmOptions(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -39,6 +40,7 @@ frmOptions::frmOptions(QWidget *parent) : QDialog(parent)
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
     cmdSelect->setToolTip(QStringLiteral("Select File..."));
     cmdSelect->setAutoDefault(false);
+    cmdSelect->setFixedWidth(cmdSelect->fontMetrics().horizontalAdvance(QStringLiteral("...")) * 4);
     startRow->addWidget(txtURL, 1);
     startRow->addWidget(cmdSelect);
     outer->addWidget(start);
@@ -77,6 +79,7 @@ frmOptions::frmOptions(QWidget *parent) : QDialog(parent)
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Form_Load();
+    setFixedSize(sizeHint());
 }
 
 void frmOptions::Form_Load()
