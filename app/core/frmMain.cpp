@@ -5,6 +5,7 @@
 
 #include "SplitterBar.h"
 #include "clipfile.h"
+#include "clsPformSel.h"
 #include "clsTips.h"
 #include "ctlDetails.h"
 #include "ctlView.h"
@@ -16,6 +17,7 @@
 #include "modPrint.h"
 #include "programfolder.h"
 #include "recordset.h"
+#include "richtextbox.h"
 #include "settings.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -46,6 +48,7 @@ constexpr int kHelpContents = 15;
 constexpr int kHelpPartialKey = 261;
 
 const QString kTitle = QStringLiteral("Lorecase");
+// The maker's support page, unless the settings store names another.
 const QString kSupportPage = QStringLiteral("https://lorecase.example.org/support/");
 
 QRect pixels(const QRect &twips)
@@ -94,6 +97,9 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     pal.setColor(QPalette::Window, palette().color(QPalette::Dark));
     picSplitter->setPalette(pal);
     picSplitter->hide();
+    rtbPrint = new lc::controls::RichTextBox(m_client);
+    rtbPrint->setObjectName(QStringLiteral("rtbPrint"));
+    rtbPrint->hide();
 
     m_menus = MainMenus::build(menuBar());
     connectPanes();
@@ -113,6 +119,10 @@ void frmMain::connectCommands()
 {
     const MainMenus &m = m_menus;
     connect(m.mnuFileConnect, &QAction::triggered, this, &frmMain::mnuFileConnect_Click);
+    connect(m.mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    connect(m.mnuMaintPlatforms, &QAction::triggered, this, &frmMain::mnuMaintPlatforms_Click);
+    connect(m.mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
+    connect(m.mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
     connect(m.mnuFileExit, &QAction::triggered, this, &QWidget::close);
     connect(m.mnuViewTop, &QAction::triggered, this, &frmMain::mnuViewTop_Click);
     connect(m.mnuViewLeft, &QAction::triggered, this, &frmMain::mnuViewLeft_Click);
@@ -129,10 +139,6 @@ void frmMain::connectCommands()
 void frmMain::updateCommands()
 {
     const MainMenus &m = m_menus;
-    // Commands whose windows are not part of the program yet stay visible but disabled;
-    // printing also needs a file shown in the file view.
-    for (QAction *a : {m.mnuFilePrint, m.mnuMaintPlatforms, m.mnuToolsOptions, m.mnuHelpAbout})
-        a->setEnabled(false);
     const PaneLayout::State &s = m_layout.state();
     m.mnuViewTop->setChecked(s.toolBarHeight > 0);
     m.mnuViewLeft->setChecked(s.treeVisible);
@@ -402,7 +408,10 @@ void frmMain::mnuHelpSearch_Click()
 
 void frmMain::mnuLCSupport_Click()
 {
-    lc::ui::service().shellOpen(kSupportPage, AppPath());
+    const QString page = lc::settings::GetSetting(QStringLiteral("Settings"),
+                                                  QStringLiteral("SupportURL"), kSupportPage)
+                             .trimmed();
+    lc::ui::service().shellOpen(page.isEmpty() ? kSupportPage : page, AppPath());
 }
 
 void frmMain::mnuHelpUpdate_Click()

@@ -6,8 +6,14 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <memory>
+
 class ctlTree;
 class ctlBrowser;
+class clsPformSel;
+namespace lc::controls {
+class RichTextBox;
+}
 namespace lc::search {
 class frmFind;
 }
@@ -63,6 +69,12 @@ public:
 
     // Menu commands.
     void mnuFileConnect_Click();
+    // Prints the file the file view shows, after the printer dialog.
+    void mnuFilePrint_Click();
+    // The platform window; the panes reload when the selection changed.
+    void mnuMaintPlatforms_Click();
+    void mnuToolsOptions_Click();
+    void mnuHelpAbout_Click();
     void mnuViewTop_Click();
     void mnuViewLeft_Click();
     void mnuViewBottom_Click();
@@ -74,6 +86,14 @@ public:
     void mnuViewQuickClip_Click();
     // Shows the search window without waiting for it; one window, raised when open.
     void mnuSearchLorecase_Click();
+
+    // A viewer's print request: heading, description, source and the file's rich text.
+    void PrintFromViewer(const QString &strLine1, const QString &strDesc, const QString &strSource,
+                         const QString &strRTF);
+    // The hidden print document (empty between print commands).
+    lc::controls::RichTextBox *printBox() const { return rtbPrint; }
+    // The platform selection while its window is up, null otherwise.
+    clsPformSel *platformSelect() const { return objPlatformSelect.get(); }
 
     // The file view pane's SendQuick: adds the clip to the scratch file.
     void SendQuick(const QString &title, const QString &text);
@@ -101,6 +121,9 @@ private:
     void toggleDetails();
     void connectCommands();
     void updateCommands();
+    // Shows the printer dialog and prints rtbPrint on the printer chosen there; a failure
+    // is logged under the source and told once, a cancel ends silently. Empties rtbPrint.
+    void printDocument(const QString &source);
     QSize innerTwips() const;
     void showDragBar();
 
@@ -114,6 +137,8 @@ private:
     SplitterBar *imgS1 = nullptr;
     SplitterBar *imgS2 = nullptr;
     QWidget *picSplitter = nullptr;
+    lc::controls::RichTextBox *rtbPrint = nullptr;
+    std::unique_ptr<clsPformSel> objPlatformSelect;
     MainMenus m_menus;
 
     PaneLayout m_layout;

@@ -109,7 +109,9 @@ void frmMain::connectPanes()
                 ctlView->Cover(true);
                 ctlDetails->DeleteBookmark(key);
             });
+    connect(ctlTree, &ctlTree::PrintInfo, this, &frmMain::PrintFromViewer);
     connect(ctlTree, &ctlTree::GameNodeDblClick, this, [this] { ctlView->SelectTab(1); });
+    connect(ctlTree, &ctlTree::RemovePlatform, this, &frmMain::mnuMaintPlatforms_Click);
     connect(ctlTree, &ctlTree::AddFile, ctlView, &ctlView::AddNewFile);
     connect(ctlTree, &ctlTree::HideControl, this, &frmMain::toggleTree);
     connect(ctlTree, &ctlTree::LoadFavorites, ctlDetails, &ctlDetails::LoadFavorites);
@@ -165,6 +167,7 @@ void frmMain::connectPanes()
             SetFilesCaption();
     });
     connect(ctlView, &ctlView::UpdateGameNode, ctlTree, &ctlTree::UpdateGameCaption);
+    connect(ctlView, &ctlView::PrintFile, this, &frmMain::PrintFromViewer);
     connect(ctlView, &ctlView::ShowFavorites, this, [this] {
         if (ctlDetails->isVisible() && ctlDetails->SelectedTab() == 2) {
             toggleDetails();

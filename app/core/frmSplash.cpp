@@ -1,6 +1,6 @@
 #include "frmSplash.h"
 
-#include "errorlog.h"
+#include "frmAbout.h"
 #include "modMain.h"
 
 #include <QFrame>
@@ -28,8 +28,7 @@ frmSplash::frmSplash(QWidget *parent)
         imgLogo->setPixmap(logo);
     layout->addWidget(imgLogo);
 
-    lblVersion =
-        new QLabel(QStringLiteral("Version ") + lc::errorlog::programInfo().version(), frame);
+    lblVersion = new QLabel(VersionLabelText(), frame);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setAlignment(Qt::AlignRight);
     layout->addWidget(lblVersion);

@@ -64,10 +64,13 @@ std::optional<QColor> ScriptedUi::chooseColor(const QColor &initial)
     return colors.isEmpty() ? std::nullopt : colors.dequeue();
 }
 
-bool ScriptedUi::printDialog(QPrinter &, QWidget *)
+bool ScriptedUi::printDialog(QPrinter &printer, QWidget *)
 {
     calls << Call{Kind::Print, {}, {}, Buttons::OkCancel, Icon::None, {}};
-    return printAnswers.isEmpty() ? false : printAnswers.dequeue();
+    const bool accepted = printAnswers.isEmpty() ? false : printAnswers.dequeue();
+    if (accepted && printerSetup)
+        printerSetup(printer);
+    return accepted;
 }
 
 int ScriptedUi::showModal(QDialog &dialog)

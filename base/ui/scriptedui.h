@@ -31,6 +31,8 @@ public:
     QQueue<std::optional<QString>> files;  // open and save dialogs
     QQueue<std::optional<QColor>> colors;
     QQueue<bool> printAnswers;
+    // Sets up the printer as the user would in an accepted printer dialog (a PDF file, say).
+    std::function<void(QPrinter &)> printerSetup;
     // Handlers for modal windows, in order: they may drive the dialog and return its result.
     QQueue<std::function<int(QDialog &)>> modalHandlers;
     int processEventsCalls = 0;
