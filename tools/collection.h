@@ -33,8 +33,10 @@ struct SyntheticOptions {
     int files = 200000;
     int textBytes = 2000; // approximate size of each file's rich text (links are shorter)
     unsigned seed = 1;    // same seed, same collection
+    int bookmarks = 0;    // bookmarks on files spread evenly over the collection
 };
-// The delivered database plus generated games and files spread over all platforms and genres.
+// The delivered database plus generated games and files spread over all platforms and genres,
+// and bookmarks on some of those files.
 Result createSynthetic(const QString &path, const SyntheticOptions &options,
                        Existing existing = Existing::Keep);
 

@@ -213,6 +213,16 @@ bool fillSynthetic(sqlite3 *db, const SyntheticOptions &wanted, QString &error)
         gameNames.push_back(std::move(name));
     }
 
+    Statement bookmark(db, "INSERT INTO bookmarks(tree_key, game, file, platform, sub_cat, genre) "
+                           "VALUES(?, ?, ?, ?, ?, ?)");
+    if (!bookmark.ok()) {
+        error = bookmark.error();
+        return false;
+    }
+    // Every step-th file is bookmarked, so the bookmarks reach across the whole collection.
+    const int bookmarks = std::min(wanted.bookmarks, wanted.files);
+    const int step = bookmarks > 0 ? wanted.files / bookmarks : 0;
+
     TextMaker texts(wanted.textBytes);
     std::string desc, src, heading;
     for (int j = 0; j < wanted.files; ++j) {
@@ -238,6 +248,24 @@ bool fillSynthetic(sqlite3 *db, const SyntheticOptions &wanted, QString &error)
             error = file.error();
             return false;
         }
+        if (step > 0 && j % step == 0 && j / step < bookmarks) {
+            const int platform = g % kPlatformCount + 1;
+            const int genre = g % kGenreCount + 1;
+            bookmark.bind(1, QStringLiteral("K_%1|N_%2|G_%3|P_%4")
+                                 .arg(file.lastId())
+                                 .arg(gameIds[size_t(g)])
+                                 .arg(genre)
+                                 .arg(platform));
+            bookmark.bind(2, std::string_view(gameNames[size_t(g)]));
+            bookmark.bind(3, std::string_view(desc));
+            bookmark.bind(4, platformName(platform));
+            bookmark.bind(5, subCat);
+            bookmark.bind(6, genre);
+            if (!bookmark.run()) {
+                error = bookmark.error();
+                return false;
+            }
+        }
     }
     return true;
 }
@@ -246,7 +274,7 @@ bool fillSynthetic(sqlite3 *db, const SyntheticOptions &wanted, QString &error)
 
 Result createSynthetic(const QString &path, const SyntheticOptions &wanted, Existing existing)
 {
-    if (wanted.games < 0 || wanted.files < 0 || wanted.textBytes < 0) {
+    if (wanted.games < 0 || wanted.files < 0 || wanted.textBytes < 0 || wanted.bookmarks < 0) {
         return {false,
                 QStringLiteral("Cannot make %1: counts and sizes cannot be negative").arg(path)};
     }
@@ -255,9 +283,10 @@ Result createSynthetic(const QString &path, const SyntheticOptions &wanted, Exis
     }
     return buildDatabase(
         path,
-        QStringLiteral("a synthetic collection of %1 games and %2 files")
+        QStringLiteral("a synthetic collection of %1 games, %2 files and %3 bookmarks")
             .arg(wanted.games)
-            .arg(wanted.files),
+            .arg(wanted.files)
+            .arg(std::min(wanted.bookmarks, wanted.files)),
         [&wanted](sqlite3 *db, QString &error) { return fillSynthetic(db, wanted, error); },
         existing);
 }

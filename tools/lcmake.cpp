@@ -1,7 +1,7 @@
 // lcmake: makes the database files the program, its tests and its benchmarks start from.
 //   lcmake delivered PATH
 //   lcmake sample PATH
-//   lcmake synthetic PATH --games N --files M --text-bytes B [--seed S]
+//   lcmake synthetic PATH --games N --files M --text-bytes B [--bookmarks K] [--seed S]
 // each with [--keep-existing] [--replace-empty].
 // An existing file is never touched; with --keep-existing that is not an error, so build
 // scripts can run it on every build without any risk to a user's collection. With
@@ -65,6 +65,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption textBytes(QStringLiteral("text-bytes"),
                                        QStringLiteral("synthetic: size of each file's text"),
                                        QStringLiteral("B"), QString::number(defaults.textBytes));
+    const QCommandLineOption bookmarks(QStringLiteral("bookmarks"),
+                                       QStringLiteral("synthetic: number of bookmarked files"),
+                                       QStringLiteral("K"), QString::number(defaults.bookmarks));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("synthetic: same seed, same collection"),
                                   QStringLiteral("S"), QString::number(defaults.seed));
@@ -74,7 +77,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption replaceEmpty(
         QStringLiteral("replace-empty"),
         QStringLiteral("if the file is a collection that holds nothing yet, replace it"));
-    parser.addOptions({games, files, textBytes, seed, keepExisting, replaceEmpty});
+    parser.addOptions({games, files, textBytes, bookmarks, seed, keepExisting, replaceEmpty});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -84,10 +87,12 @@ int main(int argc, char *argv[])
     }
     const QString &kind = args[0];
     const QString &path = args[1];
-    const bool syntheticOptions =
-        parser.isSet(games) || parser.isSet(files) || parser.isSet(textBytes) || parser.isSet(seed);
+    const bool syntheticOptions = parser.isSet(games) || parser.isSet(files) ||
+                                  parser.isSet(textBytes) || parser.isSet(bookmarks) ||
+                                  parser.isSet(seed);
     if (kind != QLatin1String("synthetic") && syntheticOptions) {
-        say(QStringLiteral("--games, --files, --text-bytes and --seed are for synthetic only"));
+        say(QStringLiteral(
+            "--games, --files, --text-bytes, --bookmarks and --seed are for synthetic only"));
         return 1;
     }
 
@@ -102,14 +107,16 @@ int main(int argc, char *argv[])
         const auto g = number(parser, games, INT_MAX);
         const auto f = number(parser, files, INT_MAX);
         const auto b = number(parser, textBytes, 64 * 1024 * 1024);
+        const auto k = number(parser, bookmarks, INT_MAX);
         const auto s = number(parser, seed, UINT_MAX);
-        if (!g || !f || !b || !s)
+        if (!g || !f || !b || !k || !s)
             return 1;
         lc::collection::SyntheticOptions wanted;
         wanted.games = int(*g);
         wanted.files = int(*f);
         wanted.textBytes = int(*b);
         wanted.seed = unsigned(*s);
+        wanted.bookmarks = int(*k);
         result = lc::collection::createSynthetic(path, wanted, existing);
     } else {
         say(QStringLiteral("unknown kind \"%1\": use delivered, sample or synthetic").arg(kind));

@@ -374,11 +374,21 @@ void TestCollection::sampleIsAUsableCollection()
 void TestCollection::syntheticHasTheAskedCounts()
 {
     const QString file = path(QStringLiteral("synthetic.mdb"));
-    const Result r = createSynthetic(file, {50, 300, 800, 7});
+    const Result r = createSynthetic(file, {50, 300, 800, 7, 40});
     QVERIFY2(r.ok, qPrintable(r.message));
     Db db(file);
     QCOMPARE(db.count("SELECT count(*) FROM game"), 50);
     QCOMPARE(db.count("SELECT count(*) FROM file"), 300);
+    // Each bookmark names its file, game, genre and platform as the tree would show them.
+    QCOMPARE(db.count("SELECT count(*) FROM bookmarks"), 40);
+    QCOMPARE(db.count("SELECT count(*) FROM bookmarks b JOIN file f ON b.tree_key = 'K_' || "
+                      "f.auto_id || '|N_' || f.game_id || '|G_' || b.genre || '|P_' || "
+                      "(SELECT platform_id FROM game WHERE auto_id = f.game_id) JOIN game g ON "
+                      "g.auto_id = f.game_id AND g.genre_id = b.genre AND g.name = b.game JOIN "
+                      "platform p ON p.auto_id = g.platform_id AND p.name = b.platform WHERE "
+                      "b.file = f.\"desc\" AND b.sub_cat = f.sub_cat"),
+             40);
+    QCOMPARE(db.count("SELECT count(DISTINCT platform) FROM bookmarks"), 19);
     QCOMPARE(db.count("SELECT count(*) FROM platform"), 19);
     QCOMPARE(db.count("SELECT count(*) FROM file f LEFT JOIN game g ON g.auto_id = f.game_id "
                       "WHERE g.auto_id IS NULL"),
@@ -439,6 +449,7 @@ void TestCollection::syntheticRejectsImpossibleCounts()
     QVERIFY(!createSynthetic(file, {0, 10, 100, 1}).ok);
     QVERIFY(!createSynthetic(file, {-1, 0, 100, 1}).ok);
     QVERIFY(!createSynthetic(file, {1, 1, -5, 1}).ok);
+    QVERIFY(!createSynthetic(file, {1, 1, 5, 1, -1}).ok);
     QVERIFY(!QFileInfo::exists(file));
     // No games and no files is just the delivered database.
     const Result empty = createSynthetic(file, {0, 0, 100, 1});
