@@ -142,6 +142,8 @@ private:
                     condition,
                 m_conn))
             throw Failure{m_rs.lastError()};
+        // One node per game: the tree's key table is sized once instead of growing.
+        m_tree.reserve(m_tree.count() + m_rs.recordCount());
 
         const int fId = m_rs.fieldIndex(QStringLiteral("auto_id"));
         const int fPlatform = m_rs.fieldIndex(QStringLiteral("platform_id"));

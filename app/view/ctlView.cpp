@@ -256,8 +256,10 @@ void ctlView::Re_View()
 int ctlView::addItem(const QString &key, const Item &item)
 {
     const int row = lvFiles->add(key, item.description, QString::number(item.subCat));
-    if (row >= 0)
-        updateItem(row, item);
+    if (row >= 0) {
+        lvFiles->setText(row, kColSource, item.source);
+        lvFiles->setText(row, kColCategory, lc::names::subCatName(item.subCat), int(item.subCat));
+    }
     return row;
 }
 
@@ -272,7 +274,20 @@ void ctlView::updateItem(int row, const Item &item)
 
 void ctlView::showText(const QString &rtf)
 {
-    rtbText->setTextRTF(rtf);
+    // A long file loads in the background: the window keeps painting, and a click on
+    // another file meanwhile shows that one.
+    rtbText->loadTextRTF(rtf);
+}
+
+bool ctlView::readText(qint32 fileId, QString *rtf, lc::db::Error *error) const
+{
+    lc::db::Recordset rs;
+    if (!rs.open(kSelect + QStringLiteral("auto_id = ") + QString::number(fileId), m_conn)) {
+        *error = rs.lastError();
+        return false;
+    }
+    *rtf = rs.recordCount() > 0 ? lc::db::readFileRecord(rs).textRtf : QString();
+    return true;
 }
 
 void ctlView::ListFiles(qint32 lngGameId, bool blnNoSelect)
@@ -286,8 +301,11 @@ void ctlView::ListFiles(qint32 lngGameId, bool blnNoSelect)
         showFilesCaption();
     Cover(false);
     Clear();
+    // The list shows three columns; the texts stay in the table until a file is shown.
     lc::db::Recordset rs;
-    if (!rs.open(kSelect + QStringLiteral("game_id = ") + QString::number(lngGameId), m_conn)) {
+    if (!rs.open(QStringLiteral("SELECT auto_id, sub_cat, src, desc FROM file WHERE game_id = ") +
+                     QString::number(lngGameId),
+                 m_conn)) {
         lc::errorlog::Reporter::program().report(kModule, QStringLiteral("ListFiles"),
                                                  rs.lastError(), true);
         Cover(false);
@@ -298,22 +316,40 @@ void ctlView::ListFiles(qint32 lngGameId, bool blnNoSelect)
         Cover(false);
         return;
     }
-    QString firstText;
+    const int fId = rs.fieldIndex(QStringLiteral("auto_id"));
+    const int fSubCat = rs.fieldIndex(QStringLiteral("sub_cat"));
+    const int fSource = rs.fieldIndex(QStringLiteral("src"));
+    const int fDesc = rs.fieldIndex(QStringLiteral("desc"));
+    const auto text = [&rs](int field) {
+        const QVariant v = rs.field(field);
+        return v.isNull() ? QString() : v.toString();
+    };
     lvFiles->beginBulkAdd();
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        const lc::db::FileRecord f = lc::db::readFileRecord(rs);
-        if (addItem(lc::keys::fileKey(f.fileId), {f.fileId, f.subCat, f.source, f.description}) ==
-            0)
-            firstText = f.textRtf;
+        Item item;
+        item.fileId = rs.field(fId).toInt();
+        if (const auto sub = lc::names::toByteId(rs.field(fSubCat)))
+            item.subCat = *sub;
+        item.source = text(fSource);
+        item.description = text(fDesc);
+        addItem(lc::keys::fileKey(item.fileId), item);
     }
     lvFiles->endBulkAdd();
+    rs.close();
     if (!blnNoSelect && lvFiles->count() > 0) {
-        // The first file's text came with the listing; it is not read a second time.
         const QString key = lvFiles->key(0);
         m_shownKey = key;
         lvFiles->ensureVisible(0);
         lvFiles->select(0);
-        showText(firstText);
+        QString rtf;
+        lc::db::Error error;
+        if (!readText(idOfKey(key), &rtf, &error)) {
+            lc::errorlog::Reporter::program().report(kModule, QStringLiteral("ListFiles"), error,
+                                                     true);
+            Cover(false);
+            return;
+        }
+        showText(rtf);
         SetCaption(M_GAME);
     }
     Cover(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dberror.h"
 #include "filerecord.h"
 
 #include <QPointer>
@@ -156,6 +157,7 @@ private:
     int addItem(const QString &key, const Item &item);
     void updateItem(int row, const Item &item);
     void showText(const QString &rtf);
+    bool readText(qint32 fileId, QString *rtf, lc::db::Error *error) const;
     void SelectFirst();
     void tabClick(int index);
     void showFilesCaption();

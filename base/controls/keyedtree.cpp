@@ -160,6 +160,14 @@ void KeyedTree::clear()
         m_model->endReset();
 }
 
+void KeyedTree::reserve(int nodes)
+{
+    if (nodes <= count())
+        return;
+    m_nodes.reserve(size_t(nodes));
+    m_byKey.reserve(nodes);
+}
+
 int KeyedTree::add(const QString &parentKey, const QString &key, const QString &text,
                    const QString &image, const QString &selectedImage)
 {

@@ -30,6 +30,7 @@ public:
     void setExpanded(int node, bool expanded) override;
     void setExpandedImage(int node, const QString &image) override;
     int count() const override { return int(m_nodes.size()); }
+    void reserve(int nodes) override;
     // While a bulk add is open the view is not told of each node; it sees them all at the end.
     void beginBulkAdd() override;
     void endBulkAdd() override;

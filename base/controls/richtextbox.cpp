@@ -9,8 +9,11 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextFragment>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <utility>
 
 namespace lc::controls {
 namespace {
@@ -68,6 +71,23 @@ RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
     connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::reportSelection);
 }
 
+// One background read: the worker builds the document and hands it to the box's thread.
+struct RichTextBox::PendingLoad {
+    std::atomic<bool> cancel{false};
+    QThread *worker = nullptr;
+    QTextDocument *doc = nullptr; // set by the worker before it finishes
+};
+
+RichTextBox::~RichTextBox()
+{
+    for (const auto &load : m_running) {
+        load->cancel = true;
+        load->worker->wait();
+        delete load->worker;
+        delete load->doc;
+    }
+}
+
 void RichTextBox::reportSelection()
 {
     const QTextCursor c = textCursor();
@@ -99,11 +119,77 @@ QString RichTextBox::TextRTF() const
 
 void RichTextBox::setTextRTF(const QString &rtf)
 {
+    cancelLoad();
     // Built apart from the widget: a document without a layout loads many times faster.
     auto *doc = new QTextDocument(this);
     doc->setDefaultFont(document()->defaultFont());
     rtf::read(rtf::toBytes(rtf), *doc);
     replaceDocument(doc);
+}
+
+void RichTextBox::loadTextRTF(const QString &rtf)
+{
+    if (rtf.size() < kBackgroundLoadSize) {
+        setTextRTF(rtf);
+        Q_EMIT Loaded();
+        return;
+    }
+    cancelLoad();
+    const QFont font = document()->defaultFont();
+    auto *blank = new QTextDocument(this);
+    blank->setDefaultFont(font);
+    setDefaultTabs(*blank);
+    replaceDocument(blank);
+
+    auto load = std::make_shared<PendingLoad>();
+    QThread *home = thread();
+    // The worker holds the load, not the box: a box closed meanwhile waits for it and frees
+    // what it made.
+    PendingLoad *raw = load.get();
+    load->worker = QThread::create([raw, rtf, font, home] {
+        auto *doc = new QTextDocument;
+        doc->setDefaultFont(font);
+        rtf::ReadOptions options;
+        options.cancel = &raw->cancel;
+        rtf::read(rtf::toBytes(rtf), *doc, options);
+        doc->moveToThread(home);
+        raw->doc = doc;
+    });
+    connect(load->worker, &QThread::finished, this, [this, load] { finishLoad(load); });
+    m_load = load;
+    m_running.push_back(load);
+    load->worker->start();
+}
+
+void RichTextBox::finishLoad(const std::shared_ptr<PendingLoad> &load)
+{
+    load->worker->wait();
+    delete load->worker;
+    load->worker = nullptr;
+    std::erase(m_running, load);
+    QTextDocument *doc = std::exchange(load->doc, nullptr);
+    if (load != m_load) {
+        delete doc; // a later content replaced it
+        return;
+    }
+    m_load.reset();
+    doc->setParent(this);
+    replaceDocument(doc);
+    Q_EMIT Loaded();
+}
+
+void RichTextBox::cancelLoad()
+{
+    if (!m_load)
+        return;
+    m_load->cancel = true;
+    m_load.reset();
+}
+
+void RichTextBox::clear()
+{
+    cancelLoad();
+    QTextEdit::clear();
 }
 
 QString RichTextBox::Text() const
@@ -119,6 +205,7 @@ QString RichTextBox::Text() const
 
 void RichTextBox::setText(const QString &text)
 {
+    cancelLoad();
     auto *doc = new QTextDocument(this);
     doc->setDefaultFont(document()->defaultFont());
     setDefaultTabs(*doc);

@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QTextEdit>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace lc::controls {
 
@@ -32,9 +34,18 @@ class LCBASE_EXPORT RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
+    ~RichTextBox() override;
 
     QString TextRTF() const;
     void setTextRTF(const QString &rtf);
+    // As setTextRTF, but a large text is read on a worker thread while the window goes on
+    // painting: the box stands empty until Loaded() reports the text shown. Any later change
+    // of the content (another load, setText, clear) wins over a load still running.
+    void loadTextRTF(const QString &rtf);
+    bool loading() const { return m_load != nullptr; }
+    // Texts from this size on load in the background.
+    static constexpr qsizetype kBackgroundLoadSize = 256 * 1024;
+    void clear();
     QString Text() const;
     void setText(const QString &text);
 
@@ -75,6 +86,8 @@ public:
     bool insertPicture(const QString &fileName);
 
 Q_SIGNALS:
+    // The text of the last loadTextRTF is shown.
+    void Loaded();
     // The content changed, by the user or by a program.
     void Change();
     // The caret or the selection moved.
@@ -86,6 +99,9 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    struct PendingLoad;
+    void cancelLoad();
+    void finishLoad(const std::shared_ptr<PendingLoad> &load);
     void replaceDocument(QTextDocument *doc);
     void reportSelection();
     int textPosition(int documentPosition) const;
@@ -93,6 +109,8 @@ private:
     template <typename T, typename F> std::optional<T> common(F value) const;
 
     bool m_loading = false;
+    std::shared_ptr<PendingLoad> m_load;                 // the one whose text is awaited
+    std::vector<std::shared_ptr<PendingLoad>> m_running; // every worker not yet finished
     int m_lastAnchor = -1;
     int m_lastPosition = -1;
 };

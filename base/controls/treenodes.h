@@ -22,6 +22,8 @@ public:
     virtual void setExpandedImage(int node, const QString &image) = 0;
     virtual int count() const = 0;
 
+    // A hint that about this many nodes will be there in all, so room is made once.
+    virtual void reserve(int nodes) {}
     // Brackets a run of adds: a widget may hold its display back until the end.
     virtual void beginBulkAdd() {}
     virtual void endBulkAdd() {}

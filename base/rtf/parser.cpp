@@ -154,10 +154,12 @@ void Parser::run(bool fragment)
         return;
     }
     m_lexer.seek(m_input.indexOf("{\\rtf"));
-    for (;;) {
+    for (unsigned tokens = 0;; ++tokens) {
         const Token t = m_lexer.next();
         if (t.type == Token::End)
             break;
+        if (m_cancel && (tokens & 0xFFF) == 0 && m_cancel->load(std::memory_order_relaxed))
+            return;
         handle(t);
     }
     flushBytes();

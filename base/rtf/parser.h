@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -99,6 +100,8 @@ public:
 
     // A fragment keeps a final paragraph mark as an empty paragraph; a document does not.
     void run(bool fragment);
+    // Polled while running: once it reads true, the walk stops where it is.
+    void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
     const FontEntry *font(int number) const;
     int defaultFont() const { return m_defaultFont; }
@@ -185,6 +188,7 @@ private:
     QByteArrayView m_input;
     Lexer m_lexer;
     Sink &m_sink;
+    const std::atomic<bool> *m_cancel = nullptr;
     Decoder m_decoder;
 
     std::vector<Group> m_groups;

@@ -11,6 +11,8 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include <atomic>
 
@@ -75,16 +77,34 @@ public:
 
     void endParagraph(const ParaState &para, const CharState &state) override
     {
-        QTextBlockFormat b = blockFormat(para);
+        QTextBlockFormat b = cachedBlockFormat(para);
+        const QTextCharFormat c = charFormat(state);
         if (!m_kept.isEmpty()) {
             b.setProperty(KeptAtEnd, m_kept);
             m_kept.clear();
+            m_cursor.setBlockFormat(b);
+            m_cursor.setBlockCharFormat(c);
+            // The next block must not inherit what was kept before this mark.
+            m_blockKnown = false;
+            return;
         }
-        m_cursor.setBlockFormat(b);
-        m_cursor.setBlockCharFormat(charFormat(state));
+        // Most paragraphs look like the one before, whose formats a new block starts with.
+        if (!m_blockKnown || !(b == m_blockFormat))
+            m_cursor.setBlockFormat(b);
+        if (!m_blockKnown || !(c == m_blockCharFormat))
+            m_cursor.setBlockCharFormat(c);
+        m_blockFormat = b;
+        m_blockCharFormat = c;
+        m_blockKnown = true;
     }
 
-    void newParagraph() override { m_cursor.insertBlock(); }
+    void newParagraph() override
+    {
+        if (m_blockKnown)
+            m_cursor.insertBlock(m_blockFormat, m_blockCharFormat);
+        else
+            m_cursor.insertBlock();
+    }
 
     void picture(detail::Picture &&pic, const CharState &state) override
     {
@@ -117,10 +137,41 @@ private:
         m_kept.clear();
     }
 
+    // A document switches among a handful of character states (plain, bold, a colour...):
+    // each is turned into a format once, and the same format object keeps its hash.
     QTextCharFormat charFormat(const CharState &s)
     {
-        if (m_haveLast && s == m_lastState)
-            return m_lastFormat;
+        if (m_formats.size() > m_lastFormat && m_formats[m_lastFormat].first == s)
+            return m_formats[m_lastFormat].second;
+        for (size_t i = 0; i < m_formats.size(); ++i)
+            if (m_formats[i].first == s) {
+                m_lastFormat = i;
+                return m_formats[i].second;
+            }
+        QTextCharFormat f = makeCharFormat(s);
+        if (m_formats.size() < kCachedFormats) {
+            m_formats.emplace_back(s, f);
+            m_lastFormat = m_formats.size() - 1;
+        } else {
+            m_lastFormat = m_nextEvicted;
+            m_formats[m_lastFormat] = {s, f};
+            m_nextEvicted = (m_nextEvicted + 1) % kCachedFormats;
+        }
+        return f;
+    }
+
+    QTextBlockFormat cachedBlockFormat(const ParaState &p)
+    {
+        if (!m_haveLastPara || !(p == m_lastPara)) {
+            m_lastParaFormat = blockFormat(p);
+            m_lastPara = p;
+            m_haveLastPara = true;
+        }
+        return m_lastParaFormat;
+    }
+
+    QTextCharFormat makeCharFormat(const CharState &s) const
+    {
         QTextCharFormat f;
         if (const detail::FontEntry *font = m_parser->font(s.font)) {
             if (!font->name.isEmpty())
@@ -154,9 +205,6 @@ private:
             f.setAnchor(true);
             f.setAnchorHref(m_parser->link(s.link));
         }
-        m_lastState = s;
-        m_lastFormat = f;
-        m_haveLast = true;
         return f;
     }
 
@@ -241,9 +289,17 @@ private:
     QTextDocument &m_doc;
     QTextCursor m_cursor;
     const detail::Parser *m_parser = nullptr;
-    CharState m_lastState;
-    QTextCharFormat m_lastFormat;
-    bool m_haveLast = false;
+    static constexpr size_t kCachedFormats = 32;
+    std::vector<std::pair<CharState, QTextCharFormat>> m_formats;
+    size_t m_lastFormat = 0;
+    size_t m_nextEvicted = 0;
+    ParaState m_lastPara;
+    QTextBlockFormat m_lastParaFormat;
+    bool m_haveLastPara = false;
+    // The formats the current block was given or started with.
+    QTextBlockFormat m_blockFormat;
+    QTextCharFormat m_blockCharFormat;
+    bool m_blockKnown = false;
     QByteArray m_kept;
     QSet<QUrl> m_resources;
 };
@@ -264,6 +320,7 @@ void read(QByteArrayView rtf, QTextDocument &document, const ReadOptions &option
     document.clear();
     DocumentSink sink(document);
     detail::Parser parser(rtf, sink);
+    parser.setCancel(options.cancel);
     sink.setParser(&parser);
     sink.cursor().beginEditBlock();
     parser.run(options.fragment);

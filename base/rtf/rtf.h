@@ -10,6 +10,8 @@
 #include <QTextFormat>
 #include <QUrl>
 
+#include <atomic>
+
 class QTextDocument;
 
 // RTF as a rich-edit control writes it, read into and written from a QTextDocument.
@@ -42,6 +44,8 @@ enum FormatProperty : int {
 struct ReadOptions {
     // A fragment (a selection, the clipboard) keeps a final paragraph mark.
     bool fragment = false;
+    // Set from another thread to stop a long read early; the document then holds a part.
+    const std::atomic<bool> *cancel = nullptr;
 };
 
 LCBASE_EXPORT bool isRtf(QByteArrayView data);

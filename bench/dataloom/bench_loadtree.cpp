@@ -79,6 +79,9 @@ constexpr int kFreshSamples = 7; // fresh processes per contender; the median is
 // milliseconds on standard output. The bare statements open their own connection alike.
 int freshChild(const QString &contender, const QString &path)
 {
+    // The tree control stands before the load, as the pane's does at a start: making the
+    // first widget of a process (styles, the font database) is not the loader's work.
+    lc::controls::KeyedTree tree;
     QElapsedTimer t;
     t.start();
     if (contender == QLatin1String("bare")) {
@@ -89,7 +92,6 @@ int freshChild(const QString &contender, const QString &path)
             std::fprintf(stderr, "%s\n", qPrintable(conn.lastError().description));
             return 1;
         }
-        lc::controls::KeyedTree tree;
         clsTreeLoader loader;
         loader.M_ADO_CONNECTION = &conn;
         loader.LoadTree(tree);

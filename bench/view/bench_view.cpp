@@ -13,17 +13,32 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 constexpr int kGame = 7001;
+
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
 constexpr int kBigGame = 7002;
 
 QByteArray makeRtf(qsizetype target, int seed)
@@ -91,6 +106,7 @@ int main(int argc, char **argv)
         view.M_GAME_ID = kGame;
         view.ListFiles(kGame, false);
     };
+    // The reference: the rows as the listing's statement names them, texts and all.
     const auto bare = [&] {
         lc::db::Recordset rs;
         rs.open(QStringLiteral("SELECT auto_id, game_id, sub_cat, src, desc, txt_rtf FROM file "
@@ -100,16 +116,40 @@ int main(int argc, char **argv)
         for (rs.moveFirst(); !rs.eof(); rs.moveNext())
             lc::db::readFileRecord(rs);
     };
+    // What the pane reads now: the listed columns, then the first file's text by its id.
+    const auto bareNeeded = [&] {
+        lc::db::Recordset rs;
+        rs.open(QStringLiteral("SELECT auto_id, sub_cat, src, desc FROM file WHERE game_id = ") +
+                    QString::number(kGame),
+                conn);
+        qint64 first = 0;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            if (first == 0)
+                first = rs.field(0).toLongLong();
+            (void)rs.field(2).toString();
+            (void)rs.field(3).toString();
+        }
+        lc::db::Recordset text;
+        text.open(QStringLiteral("SELECT auto_id, game_id, sub_cat, src, desc, txt_rtf FROM file "
+                                 "WHERE auto_id = ") +
+                      QString::number(first),
+                  conn);
+        lc::db::readFileRecord(text);
+    };
     QElapsedTimer first;
     first.start();
     listOnce();
     const double firstMs = double(first.nsecsElapsed()) / 1e6;
     const double listMs = bench::medianMs(7, listOnce);
     const double bareMs = bench::medianMs(7, bare);
-    std::printf("ListFiles 2,000 x 10 KB: first %.1f ms, warm %.1f ms (limit 150)\n", firstMs,
-                listMs);
-    std::printf("bare read of the same rows: %.1f ms; ratio %.2fx (limit 1.5x)\n", bareMs,
-                listMs / bareMs);
+    const double neededMs = bench::medianMs(7, bareNeeded);
+    std::printf("ListFiles 2,000 x 10 KB: first %.1f ms, warm %.1f ms (limit 150) %s\n", firstMs,
+                listMs, std::max(firstMs, listMs) < 150 ? "ok" : "MISSED");
+    std::printf("bare read of the same rows: %.1f ms; ratio %.2fx (limit 1.5x) %s\n", bareMs,
+                listMs / bareMs, listMs <= 1.5 * bareMs ? "ok" : "MISSED");
+    std::printf("bare read of the listed columns and the first text: %.1f ms; ratio %.2fx "
+                "(the list, the icons and the first file's layout on top)\n",
+                neededMs, listMs / neededMs);
 
     const int rows = view.lvFiles->count();
     int next = 1;
@@ -131,19 +171,37 @@ int main(int argc, char **argv)
     std::printf("RSS before 1,000 clicks %ld KB, after %ld KB (%+ld KB)\n", before, after,
                 after - before);
 
-    // The big file: count the paints that come through while it loads.
+    // The big file: it loads in the background; count the timer ticks and the viewer's
+    // paints that come through until it is shown.
     int ticks = 0;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
     tick.start(50);
+    PaintCounter paints;
+    view.rtbText->viewport()->installEventFilter(&paints);
     QElapsedTimer big;
     big.start();
     view.Reset();
     view.M_GAME_ID = kBigGame;
     view.ListFiles(kBigGame, false);
+    const double returnedMs = double(big.nsecsElapsed()) / 1e6;
+    if (view.rtbText->loading()) {
+        QEventLoop wait;
+        QObject::connect(view.rtbText, &lc::controls::RichTextBox::Loaded, &wait,
+                         &QEventLoop::quit);
+        QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    // Shown means painted once with the text in it.
+    const int paintsBefore = paints.count;
+    while (paints.count == paintsBefore && big.elapsed() < 60000) {
+        view.rtbText->viewport()->update();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
     const double bigMs = double(big.nsecsElapsed()) / 1e6;
-    QCoreApplication::processEvents();
-    std::printf("10 MB file shown in %.0f ms (limit 1500); %d timer ticks ran during it\n", bigMs,
-                ticks);
+    const bool shown = view.rtbText->document()->characterCount() > 1000000;
+    std::printf("10 MB file shown in %.0f ms (limit 1500) %s; ListFiles returned after %.0f ms; "
+                "meanwhile %d timer ticks ran and the viewer painted %d times\n",
+                bigMs, shown && bigMs < 1500 ? "ok" : "MISSED", returnedMs, ticks, paintsBefore);
     return 0;
 }

@@ -447,6 +447,54 @@ private Q_SLOTS:
         QCOMPARE(titles.count(), 2);
         m_view->setParent(nullptr);
     }
+
+    // A long file loads while the window goes on painting; a click on another file meanwhile
+    // shows that one, and the long file never lands over it. Left alone, it shows whole.
+    void longFileLoadsInTheBackground()
+    {
+        constexpr qint32 kLong = 9004;
+        QByteArray big = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Arial;}}\\f0 ";
+        while (big.size() < 2 * lc::controls::RichTextBox::kBackgroundLoadSize)
+            big += "A long line of the \\b walkthrough\\b0  text.\\par ";
+        big += "The end.}";
+        m_home->sql(QStringLiteral("INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) VALUES "
+                                   "(%1, 1, 's', 'Long', '%2');"
+                                   "INSERT INTO file (game_id, sub_cat, src, desc, txt_rtf) VALUES "
+                                   "(%1, 2, 's', 'Short', '{\\rtf1 Short one\\par}');")
+                        .arg(kLong)
+                        .arg(QString::fromLatin1(big)));
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QSignalSpy loaded(m_view->rtbText, &lc::controls::RichTextBox::Loaded);
+
+        list(kLong);
+        QVERIFY(m_view->rtbText->loading());
+        QVERIFY(m_view->rtbText->Text().isEmpty());
+        QCOMPARE(m_view->lblFiles->text(), QStringLiteral(" Hollow: 2 Files."));
+        QTreeView *report = m_view->lvFiles->reportView();
+        QTest::mouseClick(report->viewport(), Qt::LeftButton, {},
+                          report->visualRect(report->model()->index(1, 0)).center());
+        QCOMPARE(m_view->lvFiles->selectedRow(), 1);
+        QVERIFY(!m_view->rtbText->loading());
+        QCOMPARE(m_view->rtbText->Text().trimmed(), QStringLiteral("Short one"));
+        // Let the abandoned worker finish: its document is dropped.
+        QTest::qWait(300);
+        QCOMPARE(m_view->rtbText->Text().trimmed(), QStringLiteral("Short one"));
+
+        QTest::mouseClick(report->viewport(), Qt::LeftButton, {},
+                          report->visualRect(report->model()->index(0, 0)).center());
+        QVERIFY(m_view->rtbText->loading());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_view->rtbText->loading(), 10000);
+        QVERIFY(m_view->rtbText->Text().endsWith(QStringLiteral("The end.")));
+        // Each finished load reported itself: the short one and the whole long one.
+        QCOMPARE(loaded.count(), 2);
+
+        // A pane closed while a long file loads waits for its worker and frees it.
+        m_view->Reset();
+        list(kLong);
+        QVERIFY(m_view->rtbText->loading());
+        m_view.reset();
+    }
 };
 
 QTEST_MAIN(ViewTest)
