@@ -212,6 +212,9 @@ bool frmFind::eventFilter(QObject *watched, QEvent *event)
 
 void frmFind::cmdFind_Click()
 {
+    // Enter pressed while a search lets events run must not start a second one inside it.
+    if (m_searching)
+        return;
     const QString t = cboFind->currentText().trimmed();
     if (t.isEmpty()) {
         close();

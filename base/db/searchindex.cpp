@@ -19,7 +19,7 @@ namespace lc::db {
 namespace {
 
 // Bumped whenever what is indexed changes, so an older side file is rebuilt.
-constexpr const char *kVersion = "3";
+constexpr const char *kVersion = "4";
 // Characters of a file's plain text kept beside the short fields: enough for a match that
 // starts in the source and runs on into the text.
 constexpr int kHead = 64;
@@ -130,7 +130,7 @@ CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
 CREATE TABLE doc(id INTEGER PRIMARY KEY, game_id INTEGER, sub_cat INTEGER, hv INTEGER,
   d TEXT, s TEXT);
 CREATE TABLE txt(id INTEGER PRIMARY KEY, h TEXT, t TEXT);
-CREATE VIRTUAL TABLE fts USING fts5(d, s, t, content='', columnsize=0,
+CREATE VIRTUAL TABLE fts USING fts5(d, s, t, ds, dsh, content='', columnsize=0,
   tokenize='trigram case_sensitive 1');
 )";
 // Made after the bulk load, which is faster without it.
@@ -166,15 +166,23 @@ public:
                         ".doc(id, game_id, sub_cat, hv, d, s) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
           m_txt(db, "INSERT INTO " + schema + ".txt(id, h, t) VALUES(?1, substr(?2, 1, " +
                         QByteArray::number(kHead) + "), ?2)"),
-          m_fts(db, "INSERT INTO " + schema + ".fts(rowid, d, s, t) VALUES(?1, ?2, ?3, ?4)"),
+          // Beside the three fields, the two joins a search uses most, so a match over the
+          // blank between fields is a phrase match too: description and source, and both with
+          // the start of the text.
+          m_fts(db, "INSERT INTO " + schema +
+                        ".fts(rowid, d, s, t, ds, dsh) VALUES(?1, ?2, ?3, ?4, ?2 || ' ' || ?3, "
+                        "?2 || ' ' || ?3 || ' ' || substr(?4, 1, " +
+                        QByteArray::number(kHead) + "))"),
           // A contentless index forgets an entry only when given exactly what it indexed.
-          m_unfts(db, "INSERT INTO " + schema +
-                          ".fts(fts, rowid, d, s, t) SELECT 'delete', "
-                          "doc.id, doc.d, doc.s, coalesce(txt.t, '') FROM " +
-                          schema +
-                          ".doc AS doc "
-                          "LEFT JOIN " +
-                          schema + ".txt AS txt ON txt.id = doc.id WHERE doc.id = ?1"),
+          m_unfts(db,
+                  "INSERT INTO " + schema +
+                      ".fts(fts, rowid, d, s, t, ds, dsh) SELECT 'delete', doc.id, doc.d, doc.s, "
+                      "coalesce(txt.t, ''), doc.d || ' ' || doc.s, doc.d || ' ' || doc.s || "
+                      "' ' || coalesce(txt.h, '') FROM " +
+                      schema +
+                      ".doc AS doc "
+                      "LEFT JOIN " +
+                      schema + ".txt AS txt ON txt.id = doc.id WHERE doc.id = ?1"),
           m_undoc(db, "DELETE FROM " + schema + ".doc WHERE id = ?1"),
           m_untxt(db, "DELETE FROM " + schema + ".txt WHERE id = ?1")
     {
@@ -791,17 +799,25 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
         return emitRows(st);
     }
 
-    // Inside one field the index's phrase match is the exact rule itself.
+    // Inside one field the index's phrase match is the exact rule itself, and so it is in a
+    // joined column for a match running over the blank between fields.
+    const QByteArray joinColumn = columns == QByteArrayList{"d", "s"}        ? "ds"
+                                  : columns == QByteArrayList{"d", "s", "t"} ? "dsh"
+                                                                             : "";
+    const bool joinCovers = !joinColumn.isEmpty() && (joinColumn == "ds" || length - 1 <= kHead);
     std::vector<qint64> ids;
     {
         Stmt st(db, "SELECT rowid FROM lcsearch.fts WHERE fts MATCH ?1 ORDER BY rowid");
         if (!st.ok())
             return setError(db, error);
-        st.bind(1, "{" + columns.join(" ") + "} : " + phrase(t));
+        QByteArrayList searched = columns;
+        if (joinCovers && t.contains(u' '))
+            searched << joinColumn;
+        st.bind(1, "{" + searched.join(" ") + "} : " + phrase(t));
         if (!collectIds(st, ids))
             return failed(SQLITE_ERROR);
     }
-    if (columns.size() > 1 && t.contains(u' ')) {
+    if (columns.size() > 1 && t.contains(u' ') && !joinCovers) {
         // A match over the blank between two fields: candidates checked with the rule on the
         // fields joined, the text cut to what such a match can reach.
         QByteArrayList joined;

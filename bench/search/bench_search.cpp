@@ -303,9 +303,12 @@ int main(int argc, char **argv)
     const qint64 side = fileSize(SearchIndex::sidePath(path));
     std::printf("files                         %lld (rich text %.0f MB, plain text %.0f MB)\n",
                 files, double(rtfBytes) / 1e6, double(plainBytes) / 1e6);
-    std::printf("index build                   %8.1f s      (processor %.1f s; goal < 30 s)   "
-                "%s\n",
-                buildS, buildCpuS, verdict(buildS < 30));
+    if (reuse)
+        std::printf("index build                   (kept the index in step)\n");
+    else
+        std::printf("index build                   %8.1f s      (processor %.1f s; goal < 30 s)   "
+                    "%s\n",
+                    buildS, buildCpuS, verdict(buildS < 30));
     std::printf("index size / plain text       %8.2fx      (goal < 2x, %.0f MB)   %s\n",
                 double(side) / double(plainBytes), double(side) / 1e6,
                 verdict(side < 2 * plainBytes));
@@ -316,7 +319,7 @@ int main(int argc, char **argv)
     for (const bool shortOnes : {false, true}) {
         QStringList contenders;
         for (size_t i = 0; i < queries(nullptr, shortOnes).size(); ++i)
-            contenders << QStringLiteral("%1%2").arg(shortOnes ? u's' : u'l').arg(i);
+            contenders << (shortOnes ? QStringLiteral("s%1") : QStringLiteral("l%1")).arg(i);
         fresh[shortOnes] = freshTimings(contenders, path);
         if (fresh[shortOnes].size() != size_t(contenders.size())) {
             std::fprintf(stderr, "a fresh-process search failed\n");

@@ -105,34 +105,62 @@ private:
 private Q_SLOTS:
     void matchRule_data()
     {
+        // fields: d description, s source, t text.
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("textField");
+        QTest::addColumn<QString>("fields");
         QTest::addColumn<QList<qint32>>("expected");
-        QTest::newRow("capitalised word") << "Dragon" << false << QList<qint32>{1};
-        QTest::newRow("lower case misses") << "dragon" << false << QList<qint32>{};
-        QTest::newRow("one-blank join") << "guide Fan" << false << QList<qint32>{1};
-        QTest::newRow("markup not matched") << "fs20" << true << QList<qint32>{2};
-        QTest::newRow("par only where said") << "par" << true << QList<qint32>{2};
-        QTest::newRow("code page text") << QString::fromUtf8("café") << true << QList<qint32>{1};
-        QTest::newRow("short query scans") << "Pa" << false << QList<qint32>{3};
-        QTest::newRow("fts syntax literal") << "\"NEAR AND -" << true << QList<qint32>{};
-        QTest::newRow("quotes literal") << "\"Fan\"" << false << QList<qint32>{};
-        QTest::newRow("star literal") << "Fan*" << false << QList<qint32>{};
-        QTest::newRow("percent literal") << "%" << true << QList<qint32>{};
-        QTest::newRow("near literal") << "NEAR(Fan site)" << false << QList<qint32>{};
-        QTest::newRow("ten thousand characters") << QString(10000, u'a') << true << QList<qint32>{};
+        QTest::newRow("capitalised word") << "Dragon"
+                                          << "ds" << QList<qint32>{1};
+        QTest::newRow("lower case misses") << "dragon"
+                                           << "ds" << QList<qint32>{};
+        QTest::newRow("one-blank join") << "guide Fan"
+                                        << "ds" << QList<qint32>{1};
+        QTest::newRow("markup not matched") << "fs20"
+                                            << "dst" << QList<qint32>{2};
+        QTest::newRow("par only where said") << "par"
+                                             << "dst" << QList<qint32>{2};
+        QTest::newRow("code page text") << QString::fromUtf8("café") << "dst" << QList<qint32>{1};
+        QTest::newRow("short query scans") << "Pa"
+                                           << "ds" << QList<qint32>{3};
+        QTest::newRow("fts syntax literal") << "\"NEAR AND -"
+                                            << "dst" << QList<qint32>{};
+        QTest::newRow("quotes literal") << "\"Fan\""
+                                        << "ds" << QList<qint32>{};
+        QTest::newRow("star literal") << "Fan*"
+                                      << "ds" << QList<qint32>{};
+        QTest::newRow("percent literal") << "%"
+                                         << "dst" << QList<qint32>{};
+        QTest::newRow("near literal") << "NEAR(Fan site)"
+                                      << "ds" << QList<qint32>{};
+        QTest::newRow("ten thousand characters")
+            << QString(10000, u'a') << "dst" << QList<qint32>{};
         QTest::newRow("long phrase over fields")
-            << QStringLiteral("guide Fan site ") + QString(100, u'x') << true << QList<qint32>{};
-        QTest::newRow("Cyrillic") << QString::fromUtf8("сев") << true << QList<qint32>{3};
+            << QStringLiteral("guide Fan site caf") + QString::fromUtf8("é maps") << "dst"
+            << QList<qint32>{1};
+        QTest::newRow("long phrase, no hit")
+            << QStringLiteral("guide Fan site ") + QString(100, u'x') << "dst" << QList<qint32>{};
+        QTest::newRow("Cyrillic") << QString::fromUtf8("сев") << "dst" << QList<qint32>{3};
         QTest::newRow("source into text")
-            << QString::fromUtf8("site café") << true << QList<qint32>{1};
-        QTest::newRow("join of short pieces") << "de Fa" << false << QList<qint32>{1};
-        QTest::newRow("three fields") << "Magazine the par" << true << QList<qint32>{2};
+            << QString::fromUtf8("site café") << "dst" << QList<qint32>{1};
+        QTest::newRow("description into text")
+            << QString::fromUtf8("guide café") << "dt" << QList<qint32>{1};
+        QTest::newRow("source into text only")
+            << QString::fromUtf8("Magazine the") << "st" << QList<qint32>{2};
+        QTest::newRow("short pieces over a join") << "te ca"
+                                                  << "st" << QList<qint32>{1};
+        QTest::newRow("short pieces, two fields") << "de Fa"
+                                                  << "ds" << QList<qint32>{1};
+        QTest::newRow("three fields") << "Magazine the par"
+                                      << "dst" << QList<qint32>{2};
+        QTest::newRow("not over an unticked field") << "codes the"
+                                                    << "dt" << QList<qint32>{2};
+        QTest::newRow("skipped field breaks the join") << "codes Magazine"
+                                                       << "dt" << QList<qint32>{};
     }
     void matchRule()
     {
         QFETCH(QString, text);
-        QFETCH(bool, textField);
+        QFETCH(QString, fields);
         QFETCH(QList<qint32>, expected);
         TestHome home;
         seed(home);
@@ -144,7 +172,9 @@ private Q_SLOTS:
         QVERIFY(!SearchIndex::needsRebuild(conn));
         SearchIndex::Query query;
         query.text = text;
-        query.text_ = textField;
+        query.description = fields.contains(u'd');
+        query.source = fields.contains(u's');
+        query.text_ = fields.contains(u't');
         QCOMPARE(find(conn, query), expected);
     }
 
