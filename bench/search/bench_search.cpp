@@ -372,7 +372,8 @@ int main(int argc, char **argv)
             const QByteArray text = rtf + QByteArray::number(++round);
             sqlite3_bind_text(st, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
             sqlite3_bind_int(st, 2, 1000 + round % 50);
-            sqlite3_step(st);
+            if (sqlite3_step(st) != SQLITE_DONE || sqlite3_changes(db) != 1)
+                std::fprintf(stderr, "the save failed: %s\n", sqlite3_errmsg(db));
             sqlite3_reset(st);
             if (fold)
                 SearchIndex::refresh(conn);
