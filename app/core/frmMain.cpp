@@ -18,6 +18,7 @@
 #include "programfolder.h"
 #include "recordset.h"
 #include "richtextbox.h"
+#include "searchprepare.h"
 #include "settings.h"
 #include "twips.h"
 #include "uiservice.h"
@@ -237,6 +238,9 @@ void frmMain::Form_Activate()
         ctlTree->LoadTree();
         if (viewSelectedTab() == 1)
             SetFilesCaption();
+        // Ready before the first search, while the user reads the tree.
+        lc::search::PrepareIndex(gConn, this, QStringLiteral("frmMain"),
+                                 QStringLiteral("Form_Activate"));
     } else {
         lc::ui::msgBox(QStringLiteral("There is a database connection error."), lc::ui::Buttons::Ok,
                        lc::ui::Icon::Critical, kTitle);
@@ -383,6 +387,8 @@ void frmMain::mnuFileConnect_Click()
     if (viewSelectedTab() == 1)
         SetFilesCaption();
     updateCommands();
+    lc::search::PrepareIndex(gConn, this, QStringLiteral("frmMain"),
+                             QStringLiteral("mnuFileConnect_Click"));
 }
 
 static void openHelp(const QString &file, int command)

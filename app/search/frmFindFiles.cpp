@@ -7,6 +7,7 @@
 #include "fixedlists.h"
 #include "programfolder.h"
 #include "searchindex.h"
+#include "searchprepare.h"
 #include "settings.h"
 #include "textlines.h"
 #include "twips.h"
@@ -21,7 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -101,6 +102,12 @@ frmFind::frmFind(lc::db::Connection &conn, QWidget *parent) : QDialog(parent), m
     top->addWidget(Frame1);
 
     auto *buttons = new QHBoxLayout;
+    prgSearch = new QProgressBar(this);
+    prgSearch->setObjectName(QStringLiteral("prgSearch"));
+    prgSearch->setRange(0, 100);
+    prgSearch->setTextVisible(false);
+    prgSearch->setVisible(false);
+    buttons->addWidget(prgSearch, 1);
     buttons->addStretch();
     cmdFind = new QPushButton(QStringLiteral("&Find"), this);
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
@@ -110,7 +117,12 @@ frmFind::frmFind(lc::db::Connection &conn, QWidget *parent) : QDialog(parent), m
     top->addLayout(buttons);
 
     connect(cmdFind, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmFind::close);
+    connect(cmdCancel, &QPushButton::clicked, this, [this] {
+        if (m_searching)
+            m_cancelled = true;
+        else
+            close();
+    });
     connect(chk1, &QCheckBox::toggled, this, &frmFind::withinGameToggled);
     connect(cboPlatform, &QComboBox::currentIndexChanged, this, &frmFind::platformChosen);
     connect(cboFind, &QComboBox::editTextChanged, this,
@@ -198,40 +210,11 @@ bool frmFind::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool frmFind::ensureIndex()
-{
-    using lc::db::SearchIndex;
-    lc::db::Error error;
-    if (!SearchIndex::isAttached(m_conn) && !SearchIndex::attach(m_conn, &error)) {
-        lc::errorlog::Reporter::program().report(kModule, QStringLiteral("cmdFind_Click"), error,
-                                                 true);
-        return false;
-    }
-    if (!SearchIndex::needsRebuild(m_conn))
-        return SearchIndex::refresh(m_conn, &error) ||
-               (lc::errorlog::Reporter::program().report(kModule, QStringLiteral("cmdFind_Click"),
-                                                         error, true),
-                false);
-    QProgressDialog progress(QStringLiteral("Preparing search..."), QStringLiteral("Cancel"), 0,
-                             100, this);
-    progress.setWindowTitle(QStringLiteral("Lorecase"));
-    progress.setMinimumDuration(300);
-    const bool built = SearchIndex::rebuild(
-        m_conn,
-        [&](qint64 done, qint64 total) {
-            progress.setValue(total > 0 ? int(done * 100 / total) : 100);
-            lc::ui::service().processEvents();
-            return !progress.wasCanceled();
-        },
-        &error);
-    if (!built && error)
-        lc::errorlog::Reporter::program().report(kModule, QStringLiteral("cmdFind_Click"), error,
-                                                 true);
-    return built;
-}
-
 void frmFind::cmdFind_Click()
 {
+    // Enter pressed while a search lets events run must not start a second one inside it.
+    if (m_searching)
+        return;
     const QString t = cboFind->currentText().trimmed();
     if (t.isEmpty()) {
         close();
@@ -266,7 +249,7 @@ void frmFind::cmdFind_Click()
         lc::ui::msgBox(QStringLiteral("No records found."));
         return;
     }
-    if (!ensureIndex())
+    if (!PrepareIndex(m_conn, this, kModule, QStringLiteral("cmdFind_Click")))
         return;
 
     clsGameName names;
@@ -276,8 +259,11 @@ void frmFind::cmdFind_Click()
                                                  names.lastError(), true);
         return;
     }
-    bool cancelled = false;
-    connect(cmdCancel, &QPushButton::clicked, this, [&cancelled] { cancelled = true; });
+    // While it runs, the bar moves and Cancel stops the search; what was found stays listed.
+    m_searching = true;
+    m_cancelled = false;
+    cmdFind->setEnabled(false);
+    prgSearch->setVisible(true);
     qint64 count = 0;
     lc::db::SearchIndex::Callbacks callbacks;
     callbacks.hit = [&](const lc::db::SearchIndex::Hit &hit) {
@@ -292,18 +278,27 @@ void frmFind::cmdFind_Click()
         ++count;
         if (count % 200 == 0)
             lc::ui::service().processEvents();
-        return !cancelled;
+        return !m_cancelled;
     };
     callbacks.tick = [&] {
+        prgSearch->setValue((prgSearch->value() + 1) % 100);
         lc::ui::service().processEvents();
-        return !cancelled;
+        return !m_cancelled;
     };
     const bool ok = lc::db::SearchIndex::search(m_conn, query, callbacks, &error);
-    disconnect(cmdCancel, &QPushButton::clicked, this, nullptr);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmFind::close);
+    m_searching = false;
+    prgSearch->setVisible(false);
+    cmdFind->setEnabled(!cboFind->currentText().trimmed().isEmpty());
     if (!ok) {
         // What was listed stays listed; the engine's words go to the log only.
         lc::errorlog::Reporter::program().write(kModule, QStringLiteral("cmdFind_Click"), error);
+        return;
+    }
+    if (m_cancelled) {
+        // Stopped by the user: the hits so far stay listed under their count, and the window
+        // stays open for another try.
+        Q_EMIT SearchTitle(QString::number(count) + (count == 1 ? QStringLiteral(" item found.")
+                                                                : QStringLiteral(" items found.")));
         return;
     }
     Q_EMIT SearchTitle(QString::number(count) + (count == 1 ? QStringLiteral(" item found.")
@@ -346,6 +341,8 @@ void frmFind::saveSettings()
 
 void frmFind::closeEvent(QCloseEvent *event)
 {
+    // Closing during a search stops it first.
+    m_cancelled = true;
     saveSettings();
     QDialog::closeEvent(event);
 }

@@ -7,6 +7,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTextEdit;
 
@@ -34,6 +35,7 @@ public:
     QGroupBox *Frame1 = nullptr;
     QPushButton *cmdFind = nullptr;
     QPushButton *cmdCancel = nullptr;
+    QProgressBar *prgSearch = nullptr; // shown while a search runs
 
     void cmdFind_Click();
     // Looks through the box's text case-insensitively from the cursor, selecting each
@@ -57,9 +59,10 @@ private:
     void platformChosen(int index);
     void withinGameToggled(bool on);
     void saveSettings();
-    bool ensureIndex();
 
     lc::db::Connection &m_conn;
+    bool m_searching = false;
+    bool m_cancelled = false;
 };
 
 } // namespace lc::search

@@ -167,9 +167,12 @@ void Connection::close()
     }
     if (m_db) {
         // The search index keeps pending changes in this connection's temporary tables.
-        SearchIndex::detach(*this);
+        const bool indexClean = SearchIndex::detach(*this);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
+        // Noted once the file is shut, so the next opening can tell whether anyone wrote since.
+        if (indexClean)
+            SearchIndex::closed(m_path);
     }
 }
 

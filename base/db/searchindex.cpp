@@ -3,17 +3,27 @@
 #include "connection.h"
 #include "rtf.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace lc::db {
 
 namespace {
 
 // Bumped whenever what is indexed changes, so an older side file is rebuilt.
-constexpr const char *kVersion = "2";
+constexpr const char *kVersion = "4";
+// Characters of a file's plain text kept beside the short fields: enough for a match that
+// starts in the source and runs on into the text.
+constexpr int kHead = 64;
+constexpr int kProgressRows = 256;
 
 class Stmt {
 public:
@@ -24,28 +34,25 @@ public:
     Stmt &operator=(const Stmt &) = delete;
     bool ok() const { return m_rc == SQLITE_OK && m_st; }
     sqlite3_stmt *get() const { return m_st; }
-    void bind(int i, const QByteArray &utf8)
+    void bind(int i, QByteArrayView utf8)
     {
-        sqlite3_bind_text(m_st, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(m_st, i, utf8.data() ? utf8.data() : "", int(utf8.size()),
+                          SQLITE_TRANSIENT);
     }
     void bind(int i, qint64 v) { sqlite3_bind_int64(m_st, i, v); }
-    int step() { return sqlite3_step(m_st); }
+    int step() { return m_st ? sqlite3_step(m_st) : SQLITE_MISUSE; }
     void reset()
     {
         sqlite3_reset(m_st);
         sqlite3_clear_bindings(m_st);
     }
     qint64 i64(int c) const { return sqlite3_column_int64(m_st, c); }
-    QByteArray bytes(int c) const
-    {
-        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_st, c));
-        return QByteArray(p, sqlite3_column_bytes(m_st, c));
-    }
-    QString text(int c) const
+    QByteArrayView view(int c) const
     {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, c));
-        return QString::fromUtf8(p, sqlite3_column_bytes(m_st, c));
+        return QByteArrayView(p, sqlite3_column_bytes(m_st, c));
     }
+    QString text(int c) const { return QString::fromUtf8(view(c)); }
 
 private:
     sqlite3_stmt *m_st = nullptr;
@@ -66,42 +73,48 @@ bool exec(sqlite3 *db, const char *sql, Error *error = nullptr)
     return true;
 }
 
-QString meta(sqlite3 *db, const char *key)
+QString meta(sqlite3 *db, const char *schema, const char *key)
 {
-    Stmt st(db, "SELECT value FROM lcsearch.meta WHERE key = ?1");
+    Stmt st(db, QByteArray("SELECT value FROM ") + schema + ".meta WHERE key = ?1");
     if (!st.ok())
         return {};
-    st.bind(1, QByteArray(key));
+    st.bind(1, key);
     return st.step() == SQLITE_ROW ? st.text(0) : QString();
 }
 
-void setMeta(sqlite3 *db, const char *key, const QString &value)
+bool setMeta(sqlite3 *db, const char *schema, const char *key, const QString &value)
 {
-    Stmt st(db, "INSERT OR REPLACE INTO lcsearch.meta(key, value) VALUES(?1, ?2)");
-    st.bind(1, QByteArray(key));
+    Stmt st(db,
+            QByteArray("INSERT OR REPLACE INTO ") + schema + ".meta(key, value) VALUES(?1, ?2)");
+    st.bind(1, key);
     st.bind(2, value.toUtf8());
-    st.step();
+    return st.step() == SQLITE_DONE;
 }
 
-// Count, highest and sum of the file ids: read from the game-id index, so it costs
-// milliseconds on a large collection, and it moves with every insert and delete.
-QString fingerprint(sqlite3 *db)
+// What the database files look like on disk: any write by anyone changes it.
+QString stampOf(const QString &dbPath)
 {
-    Stmt st(db, "SELECT count(*), coalesce(max(auto_id), 0), coalesce(sum(auto_id), 0) FROM "
-                "main.file");
-    if (!st.ok() || st.step() != SQLITE_ROW)
-        return {};
-    return QStringLiteral("%1|%2|%3").arg(st.i64(0)).arg(st.i64(1)).arg(st.i64(2));
+    QString stamp;
+    for (const QString &path : {dbPath, dbPath + QStringLiteral("-wal")}) {
+        const QFileInfo info(path);
+        if (info.exists() && info.size() > 0)
+            stamp += QStringLiteral("%1:%2;")
+                         .arg(info.size())
+                         .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return stamp;
 }
 
-const char *const kSchema = R"(
-CREATE TABLE IF NOT EXISTS lcsearch.meta(key TEXT PRIMARY KEY, value TEXT);
-CREATE TABLE IF NOT EXISTS lcsearch.doc(id INTEGER PRIMARY KEY, game_id INTEGER, sub_cat INTEGER,
-  d TEXT, s TEXT, t TEXT);
-CREATE INDEX IF NOT EXISTS lcsearch.doc_game ON doc(game_id);
-CREATE VIRTUAL TABLE IF NOT EXISTS lcsearch.fts USING fts5(d, s, t, content='doc',
-  content_rowid='id', tokenize='trigram case_sensitive 1');
+qint64 dataVersion(sqlite3 *db)
+{
+    Stmt st(db, "PRAGMA main.data_version");
+    return st.ok() && st.step() == SQLITE_ROW ? st.i64(0) : -1;
+}
+
+// Per connection: what attach() found, and the data version the index was last brought to.
+const char *const kTempSchema = R"(
 CREATE TEMP TABLE IF NOT EXISTS lc_search_dirty(id INTEGER PRIMARY KEY);
+CREATE TEMP TABLE IF NOT EXISTS lc_search_state(key TEXT PRIMARY KEY, value);
 CREATE TEMP TRIGGER IF NOT EXISTS lc_search_ins AFTER INSERT ON main.file BEGIN
   INSERT OR IGNORE INTO lc_search_dirty VALUES(new.auto_id); END;
 CREATE TEMP TRIGGER IF NOT EXISTS lc_search_upd AFTER UPDATE ON main.file BEGIN
@@ -111,73 +124,196 @@ CREATE TEMP TRIGGER IF NOT EXISTS lc_search_del AFTER DELETE ON main.file BEGIN
   INSERT OR IGNORE INTO lc_search_dirty VALUES(old.auto_id); END;
 )";
 
-// Writes one file's entry; the row's old entry must be gone already.
+// Built in a fresh file only, so it is created on the builder's own connection.
+const char *const kSideSchema = R"(
+CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
+CREATE TABLE doc(id INTEGER PRIMARY KEY, game_id INTEGER, sub_cat INTEGER, hv INTEGER,
+  d TEXT, s TEXT);
+CREATE TABLE txt(id INTEGER PRIMARY KEY, h TEXT, t TEXT);
+CREATE VIRTUAL TABLE fts USING fts5(d, s, t, ds, dsh, content='', columnsize=0,
+  tokenize='trigram case_sensitive 1');
+)";
+// Made after the bulk load, which is faster without it.
+const char *const kSideIndexes = "CREATE INDEX doc_game ON doc(game_id);";
+
+void setState(sqlite3 *db, const char *key, qint64 value)
+{
+    Stmt st(db, "INSERT OR REPLACE INTO temp.lc_search_state(key, value) VALUES(?1, ?2)");
+    st.bind(1, key);
+    st.bind(2, value);
+    st.step();
+}
+
+qint64 state(sqlite3 *db, const char *key, qint64 fallback)
+{
+    Stmt st(db, "SELECT value FROM temp.lc_search_state WHERE key = ?1");
+    st.bind(1, key);
+    return st.ok() && st.step() == SQLITE_ROW ? st.i64(0) : fallback;
+}
+
+// A file row as the index sees it: the hash tells a changed row from an unchanged one.
+qint64 rowHash(qint64 gameId, qint64 subCat, QByteArrayView d, QByteArrayView s, QByteArrayView rtf)
+{
+    return qint64(qHashMulti(0, gameId, subCat, d, s, rtf));
+}
+
+// Writes and removes entries; schema is "main" on the builder, "lcsearch" on the program's
+// connection.
 class Writer {
 public:
-    explicit Writer(sqlite3 *db)
-        : m_doc(db, "INSERT INTO lcsearch.doc(id, game_id, sub_cat, d, s, t) "
-                    "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
-          m_fts(db, "INSERT INTO lcsearch.fts(rowid, d, s, t) VALUES(?1, ?2, ?3, ?4)"),
-          m_unfts(db, "INSERT INTO lcsearch.fts(fts, rowid, d, s, t) SELECT 'delete', id, d, s, t "
-                      "FROM lcsearch.doc WHERE id = ?1"),
-          m_undoc(db, "DELETE FROM lcsearch.doc WHERE id = ?1")
+    Writer(sqlite3 *db, const QByteArray &schema)
+        : m_doc(db, "INSERT INTO " + schema +
+                        ".doc(id, game_id, sub_cat, hv, d, s) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+          m_txt(db, "INSERT INTO " + schema + ".txt(id, h, t) VALUES(?1, substr(?2, 1, " +
+                        QByteArray::number(kHead) + "), ?2)"),
+          // Beside the three fields, the two joins a search uses most, so a match over the
+          // blank between fields is a phrase match too: description and source, and both with
+          // the start of the text.
+          m_fts(db, "INSERT INTO " + schema +
+                        ".fts(rowid, d, s, t, ds, dsh) VALUES(?1, ?2, ?3, ?4, ?2 || ' ' || ?3, "
+                        "?2 || ' ' || ?3 || ' ' || substr(?4, 1, " +
+                        QByteArray::number(kHead) + "))"),
+          // A contentless index forgets an entry only when given exactly what it indexed.
+          m_unfts(db,
+                  "INSERT INTO " + schema +
+                      ".fts(fts, rowid, d, s, t, ds, dsh) SELECT 'delete', doc.id, doc.d, doc.s, "
+                      "coalesce(txt.t, ''), doc.d || ' ' || doc.s, doc.d || ' ' || doc.s || "
+                      "' ' || coalesce(txt.h, '') FROM " +
+                      schema +
+                      ".doc AS doc "
+                      "LEFT JOIN " +
+                      schema + ".txt AS txt ON txt.id = doc.id WHERE doc.id = ?1"),
+          m_undoc(db, "DELETE FROM " + schema + ".doc WHERE id = ?1"),
+          m_untxt(db, "DELETE FROM " + schema + ".txt WHERE id = ?1")
     {
     }
-    bool ok() const { return m_doc.ok() && m_fts.ok() && m_unfts.ok() && m_undoc.ok(); }
+    bool ok() const
+    {
+        return m_doc.ok() && m_txt.ok() && m_fts.ok() && m_unfts.ok() && m_undoc.ok() &&
+               m_untxt.ok();
+    }
     bool remove(qint64 id)
     {
-        m_unfts.bind(1, id);
-        m_undoc.bind(1, id);
-        const bool done = m_unfts.step() == SQLITE_DONE && m_undoc.step() == SQLITE_DONE;
-        m_unfts.reset();
-        m_undoc.reset();
+        bool done = true;
+        for (Stmt *st : {&m_unfts, &m_undoc, &m_untxt}) {
+            st->bind(1, id);
+            done = st->step() == SQLITE_DONE && done;
+            st->reset();
+        }
         return done;
     }
     // Columns of the source statement: auto_id, game_id, sub_cat, desc, src, txt_rtf.
     bool add(const Stmt &row)
     {
         const qint64 id = row.i64(0);
-        const QByteArray d = row.text(3).toUtf8();
-        const QByteArray s = row.text(4).toUtf8();
-        const QByteArray t = SearchIndex::indexedText(row.text(5)).toUtf8();
+        const QByteArrayView d = row.view(3), s = row.view(4), rtfText = row.view(5);
+        const QByteArray t = SearchIndex::indexedText(QString::fromUtf8(rtfText)).toUtf8();
         m_doc.bind(1, id);
         m_doc.bind(2, row.i64(1));
         m_doc.bind(3, row.i64(2));
-        m_doc.bind(4, d);
-        m_doc.bind(5, s);
-        m_doc.bind(6, t);
+        m_doc.bind(4, rowHash(row.i64(1), row.i64(2), d, s, rtfText));
+        m_doc.bind(5, d);
+        m_doc.bind(6, s);
+        m_txt.bind(1, id);
+        m_txt.bind(2, t);
         m_fts.bind(1, id);
         m_fts.bind(2, d);
         m_fts.bind(3, s);
         m_fts.bind(4, t);
-        const bool done = m_doc.step() == SQLITE_DONE && m_fts.step() == SQLITE_DONE;
-        m_doc.reset();
-        m_fts.reset();
+        bool done = true;
+        for (Stmt *st : {&m_doc, &m_txt, &m_fts}) {
+            done = st->step() == SQLITE_DONE && done;
+            st->reset();
+        }
         return done;
     }
 
 private:
-    Stmt m_doc, m_fts, m_unfts, m_undoc;
+    Stmt m_doc, m_txt, m_fts, m_unfts, m_undoc, m_untxt;
 };
 
-constexpr const char *kSource =
-    "SELECT auto_id, game_id, sub_cat, \"desc\", src, txt_rtf FROM main.file";
+const char *const kColumns = "auto_id, game_id, sub_cat, coalesce(\"desc\", ''), "
+                             "coalesce(src, ''), coalesce(txt_rtf, '')";
 
-// The longest run of t without a blank. Because the fields are joined with blanks, such a run
-// of a hit always lies inside one field, so the index can narrow by it.
-QString longestRun(const QString &t)
+// A connection of the index's own, for the long reads of a rebuild or a check: the side file
+// as "main", the collection attached as "src".
+class Worker {
+public:
+    Worker(const QString &sidePath, const QString &dbPath, bool create)
+    {
+        const int flags =
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+        if (sqlite3_open_v2(sidePath.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
+            return;
+        sqlite3_busy_timeout(m_db, 2000);
+        Stmt attach(m_db, "ATTACH DATABASE ?1 AS src");
+        attach.bind(1, dbPath.toUtf8());
+        m_ok = attach.step() == SQLITE_DONE;
+    }
+    ~Worker() { sqlite3_close_v2(m_db); }
+    Worker(const Worker &) = delete;
+    Worker &operator=(const Worker &) = delete;
+    bool ok() const { return m_ok; }
+    sqlite3 *db() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+    bool m_ok = false;
+};
+
+bool attachFile(sqlite3 *db, const QString &side)
 {
-    QString best;
-    for (const QString &piece : t.split(u' ', Qt::SkipEmptyParts))
-        if (piece.size() > best.size())
-            best = piece;
-    return best;
+    Stmt st(db, "ATTACH DATABASE ?1 AS lcsearch");
+    st.bind(1, side.toUtf8());
+    if (st.step() != SQLITE_DONE)
+        return false;
+    // A file that is not a database attaches, and fails at the first read.
+    Stmt probe(db, "SELECT count(*) FROM lcsearch.sqlite_master");
+    if (probe.ok() && probe.step() == SQLITE_ROW)
+        return true;
+    exec(db, "DETACH DATABASE lcsearch");
+    return false;
 }
+
+void removeSide(const QString &side)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(side + QLatin1String(suffix));
+}
+
+// The program's own connection never creates files, so ATTACH would not either.
+void createEmpty(const QString &side)
+{
+    sqlite3 *fresh = nullptr;
+    sqlite3_open_v2(side.toUtf8().constData(), &fresh, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                    nullptr);
+    sqlite3_close_v2(fresh);
+}
+
+bool sideReady(sqlite3 *db)
+{
+    return meta(db, "lcsearch", "version") == QLatin1String(kVersion) &&
+           meta(db, "lcsearch", "state") == QLatin1String("ready");
+}
+
+// A rebuild or check letting events run must not be entered again from them.
+bool gBusy = false;
+
+struct BusyGuard {
+    BusyGuard() { gBusy = true; }
+    ~BusyGuard() { gBusy = false; }
+};
 
 int progressHandler(void *context)
 {
     const auto *tick = static_cast<const std::function<bool()> *>(context);
     return (*tick)() ? 0 : 1;
+}
+
+qint64 countFiles(sqlite3 *db, const char *schema)
+{
+    Stmt st(db, QByteArray("SELECT count(*) FROM ") + schema + ".file");
+    return st.ok() && st.step() == SQLITE_ROW ? st.i64(0) : -1;
 }
 
 } // namespace
@@ -193,6 +329,20 @@ QString SearchIndex::indexedText(const QString &rtf)
     return rtf::plainText(rtf::toBytes(rtf));
 }
 
+bool SearchIndex::matches(const Query &query, const QString &desc, const QString &src,
+                          const QString &plain)
+{
+    QStringList fields;
+    if (query.description)
+        fields << desc;
+    if (query.source)
+        fields << src;
+    if (query.text_)
+        fields << plain;
+    return !fields.isEmpty() && !query.text.isEmpty() &&
+           fields.join(u' ').contains(query.text, Qt::CaseSensitive);
+}
+
 bool SearchIndex::isAttached(const Connection &conn)
 {
     sqlite3 *db = conn.handle();
@@ -206,61 +356,75 @@ bool SearchIndex::attach(Connection &conn, Error *error)
         return setError(db, error);
     if (isAttached(conn))
         return true;
+    // Read before this connection writes anything.
+    const QString stamp = stampOf(conn.path());
     const QString side = sidePath(conn.path());
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        // The program's connection never creates files, so ATTACH would not either.
-        if (!QFileInfo::exists(side)) {
-            sqlite3 *fresh = nullptr;
-            sqlite3_open_v2(side.toUtf8().constData(), &fresh,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-            sqlite3_close_v2(fresh);
-        }
-        Stmt st(db, "ATTACH DATABASE ?1 AS lcsearch");
-        st.bind(1, side.toUtf8());
-        if (st.step() == SQLITE_DONE && exec(db, "PRAGMA lcsearch.journal_mode = WAL") &&
-            exec(db, kSchema, error)) {
-            if (error)
-                *error = {};
-            // A side file not closed cleanly may have missed writes (a crash): rebuild it.
-            // "clean" stays "0" while open, so the next opening knows.
-            if (meta(db, "clean") != QLatin1String("1"))
-                setMeta(db, "state", QStringLiteral("stale"));
-            setMeta(db, "clean", QStringLiteral("0"));
-            return true;
-        }
+    if (!QFileInfo::exists(side))
+        createEmpty(side);
+    if (!attachFile(db, side)) {
         // A damaged or foreign side file: it only ever holds what a rebuild makes.
-        exec(db, "DETACH DATABASE lcsearch");
-        QFile::remove(side);
-        QFile::remove(side + QStringLiteral("-wal"));
-        QFile::remove(side + QStringLiteral("-shm"));
+        removeSide(side);
+        createEmpty(side);
+        if (!attachFile(db, side))
+            return setError(db, error);
     }
-    return setError(db, error);
+    exec(db, "PRAGMA lcsearch.journal_mode = WAL");
+    if (!exec(db, kTempSchema, error))
+        return false;
+    Need found = Need::Rebuild;
+    if (sideReady(db)) {
+        // Closed cleanly, and nobody wrote the collection since: the index is in step.
+        found = meta(db, "lcsearch", "clean") == QLatin1String("1") &&
+                        meta(db, "lcsearch", "stamp") == stamp
+                    ? Need::Nothing
+                    : Need::Check;
+        // "clean" stays "0" while open, so a crash shows at the next opening.
+        setMeta(db, "lcsearch", "clean", QStringLiteral("0"));
+    }
+    setState(db, "need", qint64(found));
+    setState(db, "data_version", dataVersion(db));
+    if (error)
+        *error = {};
+    return true;
 }
 
-void SearchIndex::detach(Connection &conn)
+bool SearchIndex::detach(Connection &conn)
 {
     if (!isAttached(conn))
-        return;
+        return false;
     sqlite3 *db = conn.handle();
-    if (meta(db, "state") == QLatin1String("ready") && refresh(conn))
-        setMeta(db, "clean", QStringLiteral("1"));
-    exec(db,
-         "DROP TRIGGER IF EXISTS temp.lc_search_ins; DROP TRIGGER IF EXISTS temp.lc_search_upd;"
-         "DROP TRIGGER IF EXISTS temp.lc_search_del; DROP TABLE IF EXISTS temp.lc_search_dirty;");
+    const bool clean = need(conn) == Need::Nothing && refresh(conn) &&
+                       setMeta(db, "lcsearch", "clean", QStringLiteral("1"));
+    exec(db, "DROP TRIGGER IF EXISTS temp.lc_search_ins; DROP TRIGGER IF EXISTS temp.lc_search_upd;"
+             "DROP TRIGGER IF EXISTS temp.lc_search_del; DROP TABLE IF EXISTS temp.lc_search_dirty;"
+             "DROP TABLE IF EXISTS temp.lc_search_state;");
     exec(db, "DETACH DATABASE lcsearch");
+    return clean;
 }
 
-bool SearchIndex::needsRebuild(Connection &conn)
+void SearchIndex::closed(const QString &dbPath)
+{
+    const QString side = sidePath(dbPath);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(side.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK)
+        setMeta(db, "main", "stamp", stampOf(dbPath));
+    sqlite3_close_v2(db);
+}
+
+SearchIndex::Need SearchIndex::need(Connection &conn)
 {
     sqlite3 *db = conn.handle();
     if (!isAttached(conn))
-        return true;
-    // Our own writes are folded in first, so only someone else's show in the fingerprint.
-    if (pending(conn) > 0 && !refresh(conn))
-        return true;
-    return meta(db, "version") != QLatin1String(kVersion) ||
-           meta(db, "state") != QLatin1String("ready") ||
-           meta(db, "fingerprint") != fingerprint(db);
+        return Need::Rebuild;
+    const auto found = Need(state(db, "need", qint64(Need::Rebuild)));
+    if (found != Need::Nothing)
+        return found;
+    // Another connection committed to the collection since the index was last brought up to
+    // date (our own writes do not count).
+    if (dataVersion(db) != state(db, "data_version", -1))
+        return Need::Check;
+    return Need::Nothing;
 }
 
 int SearchIndex::pending(const Connection &conn)
@@ -269,60 +433,176 @@ int SearchIndex::pending(const Connection &conn)
     return st.ok() && st.step() == SQLITE_ROW ? int(st.i64(0)) : 0;
 }
 
-bool SearchIndex::rebuild(Connection &conn, const Progress &progress, Error *error)
+bool SearchIndex::prepare(Connection &conn, const Progress &progress, Error *error)
 {
-    sqlite3 *db = conn.handle();
+    if (gBusy)
+        return false;
     if (!isAttached(conn) && !attach(conn, error))
         return false;
-    qint64 total = 0;
-    {
-        Stmt count(db, "SELECT count(*) FROM main.file");
-        if (!count.ok() || count.step() != SQLITE_ROW)
-            return setError(db, error);
-        total = count.i64(0);
+    sqlite3 *db = conn.handle();
+    switch (need(conn)) {
+    case Need::Rebuild:
+        return rebuild(conn, progress, error);
+    case Need::Check: {
+        const BusyGuard busy;
+        const qint64 version = dataVersion(db);
+        std::vector<qint64> changed;
+        {
+            Worker worker(sidePath(conn.path()), conn.path(), false);
+            if (!worker.ok())
+                return setError(worker.db(), error);
+            const qint64 total = countFiles(worker.db(), "src");
+            Stmt rows(worker.db(),
+                      QByteArray("SELECT ") + kColumns + " FROM src.file ORDER BY auto_id");
+            Stmt entries(worker.db(), "SELECT id, hv FROM main.doc ORDER BY id");
+            if (!rows.ok() || !entries.ok())
+                return setError(worker.db(), error);
+            // Both in id order: a merge finds the added, removed and changed rows.
+            bool haveRow = rows.step() == SQLITE_ROW, haveEntry = entries.step() == SQLITE_ROW;
+            qint64 done = 0;
+            while (haveRow || haveEntry) {
+                const qint64 rowId = haveRow ? rows.i64(0) : INT64_MAX;
+                const qint64 entryId = haveEntry ? entries.i64(0) : INT64_MAX;
+                if (rowId == entryId) {
+                    if (rowHash(rows.i64(1), rows.i64(2), rows.view(3), rows.view(4),
+                                rows.view(5)) != entries.i64(1))
+                        changed.push_back(rowId);
+                } else {
+                    changed.push_back(std::min(rowId, entryId));
+                }
+                if (rowId <= entryId) {
+                    haveRow = rows.step() == SQLITE_ROW;
+                    if (++done % kProgressRows == 0 && progress && !progress(done, total))
+                        return false;
+                }
+                if (entryId <= rowId)
+                    haveEntry = entries.step() == SQLITE_ROW;
+            }
+        }
+        Stmt mark(db, "INSERT OR IGNORE INTO temp.lc_search_dirty VALUES(?1)");
+        for (qint64 id : changed) {
+            mark.bind(1, id);
+            mark.step();
+            mark.reset();
+        }
+        if (!refresh(conn, error))
+            return false;
+        setState(db, "need", qint64(Need::Nothing));
+        setState(db, "data_version", version);
+        return true;
     }
-    if (!exec(db, "BEGIN", error))
-        return false;
-    setMeta(db, "state", QStringLiteral("building"));
-    bool ok = exec(db,
-                   "DELETE FROM temp.lc_search_dirty; DELETE FROM lcsearch.doc; "
-                   "INSERT INTO lcsearch.fts(fts) VALUES('delete-all');",
-                   error);
-    bool cancelled = false;
-    if (ok) {
-        Writer writer(db);
-        Stmt rows(db, QByteArray(kSource) + " ORDER BY auto_id");
+    case Need::Nothing:
+        return refresh(conn, error);
+    }
+    return false;
+}
+
+namespace {
+
+// Fills a fresh side file from the collection; false when cancelled or failed.
+bool buildSide(const QString &fresh, const QString &dbPath, const SearchIndex::Progress &progress,
+               Error *error)
+{
+    Worker worker(fresh, dbPath, true);
+    sqlite3 *w = worker.db();
+    // A half-made file is thrown away, so it needs no journal.
+    if (!worker.ok() ||
+        !exec(w, "PRAGMA main.journal_mode = OFF; PRAGMA main.synchronous = OFF; "
+                 "PRAGMA main.cache_size = -65536;") ||
+        !exec(w, kSideSchema) ||
+        // The bulk load writes large segments and merges them once at the end, instead of
+        // merging as it goes.
+        !exec(w, "INSERT INTO fts(fts, rank) VALUES('hashsize', 134217728);"
+                 "INSERT INTO fts(fts, rank) VALUES('automerge', 0);"
+                 "INSERT INTO fts(fts, rank) VALUES('crisismerge', 200);") ||
+        !exec(w, "BEGIN"))
+        return setError(w, error);
+    const qint64 total = countFiles(w, "src");
+    bool ok = true, cancelled = false;
+    {
+        Writer writer(w, "main");
+        Stmt rows(w, QByteArray("SELECT ") + kColumns + " FROM src.file ORDER BY auto_id");
         ok = writer.ok() && rows.ok();
         qint64 done = 0;
         int rc = SQLITE_DONE;
         while (ok && (rc = rows.step()) == SQLITE_ROW) {
             ok = writer.add(rows);
-            if (++done % 512 == 0 && progress && !progress(done, total)) {
+            if (++done % kProgressRows == 0 && progress && !progress(done, total)) {
                 cancelled = true;
                 break;
             }
         }
-        ok = ok && (cancelled || rc == SQLITE_DONE);
-        if (!ok && !cancelled)
-            setError(db, error);
+        ok = ok && !cancelled && rc == SQLITE_DONE;
     }
-    if (!ok || cancelled) {
-        exec(db, "ROLLBACK");
-        exec(db, "BEGIN");
-        setMeta(db, "state", QStringLiteral("building"));
-        exec(db, "COMMIT");
+    // One segment, then the usual merging for the small writes of later saves. The merge is
+    // long, so events keep running and Cancel still counts.
+    const std::function<bool()> tick = [&] {
+        cancelled = cancelled || (progress && !progress(total, total));
+        return !cancelled;
+    };
+    if (ok)
+        sqlite3_progress_handler(w, 200000, progressHandler,
+                                 const_cast<std::function<bool()> *>(&tick));
+    ok = ok &&
+         exec(w, "INSERT INTO fts(fts) VALUES('optimize');"
+                 "INSERT INTO fts(fts, rank) VALUES('automerge', 4);"
+                 "INSERT INTO fts(fts, rank) VALUES('crisismerge', 16);"
+                 "INSERT INTO fts(fts, rank) VALUES('hashsize', 1048576);") &&
+         exec(w, kSideIndexes) && setMeta(w, "main", "version", QString::fromLatin1(kVersion)) &&
+         setMeta(w, "main", "state", QStringLiteral("ready")) &&
+         setMeta(w, "main", "clean", QStringLiteral("0")) && exec(w, "COMMIT");
+    sqlite3_progress_handler(w, 0, nullptr, nullptr);
+    if (ok) {
+        if (progress)
+            progress(total, total);
+        return true;
+    }
+    if (!cancelled)
+        setError(w, error);
+    exec(w, "ROLLBACK");
+    return false;
+}
+
+} // namespace
+
+bool SearchIndex::rebuild(Connection &conn, const Progress &progress, Error *error)
+{
+    if (gBusy)
+        return false;
+    const BusyGuard busy;
+    sqlite3 *db = conn.handle();
+    if (!isAttached(conn) && !attach(conn, error))
+        return false;
+    // Everything written from here on is folded in once the new file is in place.
+    exec(db, "DELETE FROM temp.lc_search_dirty");
+    const qint64 version = dataVersion(db);
+    const QString side = sidePath(conn.path());
+    const QString fresh = side + QStringLiteral(".new");
+    removeSide(fresh);
+    if (!buildSide(fresh, conn.path(), progress, error)) {
+        removeSide(fresh);
         return false;
     }
-    setMeta(db, "version", QString::fromLatin1(kVersion));
-    setMeta(db, "state", QStringLiteral("ready"));
-    setMeta(db, "fingerprint", fingerprint(db));
-    if (!exec(db, "COMMIT", error)) {
-        exec(db, "ROLLBACK");
+    // The finished file takes the old one's place.
+    exec(db, "DETACH DATABASE lcsearch");
+    removeSide(side);
+    const bool moved = QFile::rename(fresh, side);
+    if (!moved) {
+        removeSide(fresh);
+        createEmpty(side);
+    }
+    if (!attachFile(db, side))
+        return setError(db, error);
+    exec(db, "PRAGMA lcsearch.journal_mode = WAL");
+    if (!moved) {
+        setState(db, "need", qint64(Need::Rebuild));
+        if (error)
+            *error = {ErrDatabase, QStringLiteral("Cannot replace the search index %1.").arg(side)};
         return false;
     }
-    if (progress)
-        progress(total, total);
-    return true;
+    setState(db, "need", qint64(Need::Nothing));
+    setState(db, "data_version", version);
+    return refresh(conn, error);
 }
 
 bool SearchIndex::refresh(Connection &conn, Error *error)
@@ -332,13 +612,15 @@ bool SearchIndex::refresh(Connection &conn, Error *error)
         return setError(db, error);
     if (pending(conn) == 0)
         return true;
-    if (!exec(db, "BEGIN", error))
+    // Folding in belongs to a caller's transaction when there is one.
+    const bool own = sqlite3_get_autocommit(db) != 0;
+    if (own && !exec(db, "BEGIN", error))
         return false;
     bool ok = true;
     {
-        Writer writer(db);
+        Writer writer(db, "lcsearch");
         Stmt ids(db, "SELECT id FROM temp.lc_search_dirty ORDER BY id");
-        Stmt row(db, QByteArray(kSource) + " WHERE auto_id = ?1");
+        Stmt row(db, QByteArray("SELECT ") + kColumns + " FROM main.file WHERE auto_id = ?1");
         ok = writer.ok() && ids.ok() && row.ok();
         while (ok && ids.step() == SQLITE_ROW) {
             const qint64 id = ids.i64(0);
@@ -350,8 +632,8 @@ bool SearchIndex::refresh(Connection &conn, Error *error)
         }
     }
     ok = ok && exec(db, "DELETE FROM temp.lc_search_dirty", error);
-    if (ok)
-        setMeta(db, "fingerprint", fingerprint(db));
+    if (!own)
+        return ok || setError(db, error);
     if (!ok || !exec(db, "COMMIT", error)) {
         setError(db, error);
         exec(db, "ROLLBACK");
@@ -376,6 +658,50 @@ QByteArray condition(const SearchIndex::Query &query, const char *table)
     return parts.join(" AND ");
 }
 
+// A phrase of the index's query language that stands for the text alone, whatever it holds.
+QByteArray phrase(const QString &text)
+{
+    QByteArray quoted = text.toUtf8();
+    quoted.replace('"', "\"\"");
+    return '"' + quoted + '"';
+}
+
+qsizetype characters(const QString &text)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!text.at(i).isLowSurrogate())
+            ++n;
+    return n;
+}
+
+// Candidates for a match that runs over the blank between two fields. Split at the first blank
+// it crosses, the part before lies at the end of the earlier field and the part after starts
+// the later one, up to its own first blank. Empty when some split cannot be narrowed by
+// trigrams: every row is a candidate then.
+QByteArray spanningCandidates(const QString &t, const QByteArrayList &columns)
+{
+    QByteArrayList terms;
+    for (qsizetype k = t.indexOf(u' '); k >= 0; k = t.indexOf(u' ', k + 1)) {
+        const QString before = t.left(k);
+        QString after = t.mid(k + 1);
+        const qsizetype blank = after.indexOf(u' ');
+        if (blank >= 0)
+            after.truncate(blank);
+        for (qsizetype c = 0; c + 1 < columns.size(); ++c) {
+            QByteArrayList both;
+            if (characters(before) >= 3)
+                both << "{" + columns[c] + "} : " + phrase(before);
+            if (characters(after) >= 3)
+                both << "{" + columns[c + 1] + "} : ^ " + phrase(after);
+            if (both.isEmpty())
+                return {};
+            terms << "(" + both.join(" AND ") + ")";
+        }
+    }
+    return terms.join(" OR ");
+}
+
 } // namespace
 
 qint64 SearchIndex::countRows(Connection &conn, const Query &query, Error *error)
@@ -392,66 +718,182 @@ qint64 SearchIndex::countRows(Connection &conn, const Query &query, Error *error
     return st.i64(0);
 }
 
+namespace {
+
+// The ids a statement yields in its first column, in ascending order.
+bool collectIds(Stmt &st, std::vector<qint64> &ids)
+{
+    int rc = SQLITE_DONE;
+    while ((rc = st.step()) == SQLITE_ROW)
+        ids.push_back(st.i64(0));
+    return rc == SQLITE_DONE;
+}
+
+// Above this many candidates one pass over the short-field table beats a lookup per id.
+constexpr size_t kScanAbove = 4096;
+
+} // namespace
+
 bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &callbacks,
                          Error *error)
 {
     sqlite3 *db = conn.handle();
     if (!isAttached(conn))
         return setError(db, error);
-    QByteArrayList fields, columns;
+    const QString &t = query.text;
+    QByteArrayList columns;
     if (query.description)
-        fields << "doc.d", columns << "d";
+        columns << "d";
     if (query.source)
-        fields << "doc.s", columns << "s";
+        columns << "s";
     if (query.text_)
-        fields << "doc.t", columns << "t";
-    if (fields.isEmpty() || query.text.isEmpty())
+        columns << "t";
+    if (columns.isEmpty() || t.isEmpty())
         return true;
+    const QByteArray utf8 = t.toUtf8();
+    const qsizetype length = characters(t);
 
-    QByteArrayList where;
+    struct Tick {
+        sqlite3 *db;
+        Tick(sqlite3 *handle, const std::function<bool()> &tick) : db(handle)
+        {
+            if (tick)
+                sqlite3_progress_handler(db, 20000, progressHandler,
+                                         const_cast<std::function<bool()> *>(&tick));
+        }
+        ~Tick() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+    } ticking(db, callbacks.tick);
+    const auto failed = [&](int rc) {
+        // A stop asked by the tick is no error.
+        return rc == SQLITE_INTERRUPT || sqlite3_errcode(db) == SQLITE_INTERRUPT
+                   ? true
+                   : setError(db, error);
+    };
+
     const QByteArray cond = condition(query, "doc");
-    if (!cond.isEmpty())
-        where << cond;
-    // The exact rule, done by the engine on the joined fields.
-    where << "instr(" + fields.join(" || ' ' || ") + ", ?1) > 0";
-    QByteArray sql = "SELECT doc.id, doc.game_id, doc.sub_cat, doc.d FROM lcsearch.doc AS doc";
-    const QString run = longestRun(query.text);
-    // Trigrams narrow only by three characters or more; shorter queries scan the plain text.
-    const bool narrow = run.size() >= 3;
-    if (narrow) {
-        sql += " JOIN lcsearch.fts AS fts ON fts.rowid = doc.id";
-        where.prepend("fts MATCH ?2");
+    const QByteArray andCond = cond.isEmpty() ? QByteArray() : " AND " + cond;
+    const QByteArray list =
+        "SELECT doc.id, doc.game_id, doc.sub_cat, doc.d FROM lcsearch.doc AS doc";
+    const auto emitRows = [&](Stmt &st) {
+        int rc = SQLITE_DONE;
+        while ((rc = st.step()) == SQLITE_ROW) {
+            const Hit hit{qint32(st.i64(0)), qint32(st.i64(1)), quint8(st.i64(2)), st.text(3)};
+            if (callbacks.hit && !callbacks.hit(hit))
+                return true;
+        }
+        return rc == SQLITE_DONE || failed(rc);
+    };
+
+    if (length < 3 || query.gameId != 0) {
+        // Trigrams cannot narrow one or two characters, and one game's files are few: the
+        // rule is applied to the stored plain text directly.
+        QByteArrayList full;
+        for (const QByteArray &c : columns)
+            full << (c == "t" ? QByteArray("coalesce(x.t, '')") : "doc." + c);
+        Stmt st(db, list + (query.text_ ? " LEFT JOIN lcsearch.txt AS x ON x.id = doc.id" : "") +
+                        " WHERE instr(" + full.join(" || ' ' || ") + ", ?1) > 0" + andCond +
+                        " ORDER BY doc.id");
+        if (!st.ok())
+            return setError(db, error);
+        st.bind(1, utf8);
+        return emitRows(st);
     }
-    sql += " WHERE " + where.join(" AND ") + " ORDER BY doc.id";
-    Stmt st(db, sql);
-    if (!st.ok())
-        return setError(db, error);
-    st.bind(1, query.text.toUtf8());
-    if (narrow) {
-        QString phrase = run;
-        phrase.replace(u'"', QStringLiteral("\"\""));
-        st.bind(2, ("{" + columns.join(" ") + "} : \"" + phrase.toUtf8() + "\""));
+
+    // Inside one field the index's phrase match is the exact rule itself, and so it is in a
+    // joined column for a match running over the blank between fields.
+    const QByteArray joinColumn = columns == QByteArrayList{"d", "s"}        ? "ds"
+                                  : columns == QByteArrayList{"d", "s", "t"} ? "dsh"
+                                                                             : "";
+    const bool joinCovers = !joinColumn.isEmpty() && (joinColumn == "ds" || length - 1 <= kHead);
+    std::vector<qint64> ids;
+    {
+        Stmt st(db, "SELECT rowid FROM lcsearch.fts WHERE fts MATCH ?1 ORDER BY rowid");
+        if (!st.ok())
+            return setError(db, error);
+        QByteArrayList searched = columns;
+        if (joinCovers && t.contains(u' '))
+            searched << joinColumn;
+        st.bind(1, "{" + searched.join(" ") + "} : " + phrase(t));
+        if (!collectIds(st, ids))
+            return failed(SQLITE_ERROR);
     }
-    if (callbacks.tick)
-        sqlite3_progress_handler(db, 20000, progressHandler,
-                                 const_cast<std::function<bool()> *>(&callbacks.tick));
-    int rc = SQLITE_DONE;
-    bool stopped = false;
-    while ((rc = st.step()) == SQLITE_ROW) {
-        Hit hit;
-        hit.id = qint32(st.i64(0));
-        hit.gameId = qint32(st.i64(1));
-        hit.subCat = quint8(st.i64(2));
-        hit.desc = st.text(3);
-        if (callbacks.hit && !callbacks.hit(hit)) {
-            stopped = true;
-            break;
+    if (columns.size() > 1 && t.contains(u' ') && !joinCovers) {
+        // A match over the blank between two fields: candidates checked with the rule on the
+        // fields joined, the text cut to what such a match can reach.
+        QByteArrayList joined;
+        for (const QByteArray &c : columns)
+            joined << (c != "t"              ? "doc." + c
+                       : length - 1 <= kHead ? QByteArray("x.h")
+                                             : QByteArray("substr(x.t, 1, length(?1) - 1)"));
+        const QByteArray exact = "instr(" + joined.join(" || ' ' || ") + ", ?1) > 0";
+        const QByteArray from =
+            query.text_ ? " JOIN lcsearch.txt AS x ON x.id = doc.id" : QByteArray();
+        const QByteArray spanning = spanningCandidates(t, columns);
+        Stmt st(db, spanning.isEmpty()
+                        ? "SELECT doc.id FROM lcsearch.doc AS doc" + from + " WHERE " + exact
+                        : "SELECT doc.id FROM lcsearch.fts AS fts CROSS JOIN lcsearch.doc AS doc "
+                          "ON doc.id = fts.rowid" +
+                              from + " WHERE fts MATCH ?2 AND " + exact);
+        if (!st.ok())
+            return setError(db, error);
+        st.bind(1, utf8);
+        if (!spanning.isEmpty())
+            st.bind(2, spanning);
+        std::vector<qint64> more;
+        if (!collectIds(st, more))
+            return failed(SQLITE_ERROR);
+        if (!more.empty()) {
+            std::sort(more.begin(), more.end());
+            std::vector<qint64> both;
+            both.reserve(ids.size() + more.size());
+            std::set_union(ids.begin(), ids.end(), more.begin(), more.end(),
+                           std::back_inserter(both));
+            ids.swap(both);
         }
     }
-    sqlite3_progress_handler(db, 0, nullptr, nullptr);
-    if (stopped || rc == SQLITE_DONE || rc == SQLITE_INTERRUPT)
+    if (ids.empty())
         return true;
-    return setError(db, error);
+
+    // The listed values of the hits: looked up one by one when they are few, read in one pass
+    // beside the sorted ids when they are many.
+    const auto wanted = [&](qint64 game, qint64 cat) {
+        return (query.gameId == 0 || game == query.gameId) &&
+               (query.categories.isEmpty() || query.categories.contains(quint8(cat)));
+    };
+    if (ids.size() <= kScanAbove) {
+        Stmt st(db, list + " WHERE doc.id = ?1");
+        if (!st.ok())
+            return setError(db, error);
+        for (qint64 id : ids) {
+            st.bind(1, id);
+            const int rc = st.step();
+            if (rc == SQLITE_ROW && wanted(st.i64(1), st.i64(2))) {
+                const Hit hit{qint32(id), qint32(st.i64(1)), quint8(st.i64(2)), st.text(3)};
+                if (callbacks.hit && !callbacks.hit(hit))
+                    return true;
+            } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+                return failed(rc);
+            }
+            st.reset();
+        }
+        return true;
+    }
+    Stmt st(db, list + (cond.isEmpty() ? QByteArray() : " WHERE " + cond) + " ORDER BY doc.id");
+    if (!st.ok())
+        return setError(db, error);
+    auto next = ids.begin();
+    int rc = SQLITE_DONE;
+    while (next != ids.end() && (rc = st.step()) == SQLITE_ROW) {
+        const qint64 id = st.i64(0);
+        while (next != ids.end() && *next < id)
+            ++next;
+        if (next == ids.end() || *next != id)
+            continue;
+        const Hit hit{qint32(id), qint32(st.i64(1)), quint8(st.i64(2)), st.text(3)};
+        if (callbacks.hit && !callbacks.hit(hit))
+            return true;
+    }
+    return rc == SQLITE_DONE || rc == SQLITE_ROW || failed(rc);
 }
 
 } // namespace lc::db

@@ -19,28 +19,41 @@ class Connection;
 //
 // Every write of a file row on the attached connection, by whoever makes it, is noted by temporary
 // triggers and folded into the index before the next search. A change made by another program
-// (or lost in a crash) is found when the collection is opened and before each search, by the
-// row count and ids, and the index is then rebuilt.
+// shows as a different database file (size and time) at opening, or as a new data version while
+// open; every row is then checked against the hash stored with its entry and the changed ones
+// are indexed again. A missing, foreign, older or unfinished side file is rebuilt.
+//
+// Rebuilding and checking run on a connection of their own, so the program's connection holds no
+// transaction while they let events run: what a user saves meanwhile is written at once and
+// folded in afterwards.
 class LCBASE_EXPORT SearchIndex {
 public:
-    // Called with (done, total) while rebuilding; returning false cancels.
+    // Called with (done, total) while rebuilding or checking; returning false cancels.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
 
     static QString sidePath(const QString &dbPath);
 
-    // Attaches the side file and installs the triggers (a fresh or damaged side file is
-    // replaced). Does not rebuild: ask needsRebuild() afterwards.
+    // Attaches the side file and installs the triggers (a damaged or foreign side file is
+    // replaced by an empty one). Does not rebuild: ask needsRebuild() afterwards.
     static bool attach(Connection &conn, Error *error = nullptr);
     static bool isAttached(const Connection &conn);
-    // Folds pending changes in and marks the index as cleanly closed. Connection::close
-    // calls it.
-    static void detach(Connection &conn);
+    // Folds pending changes in and marks the index as cleanly closed; true when it was.
+    // Connection::close calls it, and closed() once the database file is shut.
+    static bool detach(Connection &conn);
+    static void closed(const QString &dbPath);
 
-    // True when the index is missing, of another version, unfinished, left by a crash or out of
-    // step with the file table.
-    static bool needsRebuild(Connection &conn);
-    // Indexes every file anew; false when cancelled or failed (the index then stays marked
-    // unfinished and is rebuilt next time).
+    enum class Need {
+        Nothing, // the index matches the file table (after folding in pending writes)
+        Check,   // another program may have written: compare every row with its hash
+        Rebuild, // missing, another version, unfinished or damaged
+    };
+    static Need need(Connection &conn);
+    static bool needsRebuild(Connection &conn) { return need(conn) != Need::Nothing; }
+    // Attaches when needed and does what need() says: nothing, a check or a rebuild, then folds
+    // pending writes in. False when cancelled or failed (with error set only on failure).
+    static bool prepare(Connection &conn, const Progress &progress = {}, Error *error = nullptr);
+    // Indexes every file anew into a fresh side file that replaces the old one when complete;
+    // false when cancelled or failed (the old side file then stays as it was).
     static bool rebuild(Connection &conn, const Progress &progress = {}, Error *error = nullptr);
     // Folds the rows written since the last call into the index.
     static bool refresh(Connection &conn, Error *error = nullptr);
@@ -76,6 +89,9 @@ public:
 
     // The plain text stored for a file (tests and the reference scan compare against it).
     static QString indexedText(const QString &rtf);
+    // The reference rule, row by row: the ticked fields joined with one blank contain the text.
+    static bool matches(const Query &query, const QString &desc, const QString &src,
+                        const QString &plain);
 };
 
 } // namespace lc::db

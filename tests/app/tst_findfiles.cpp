@@ -1,5 +1,6 @@
 #include "connection.h"
 #include "frmFindFiles.h"
+#include "recordset.h"
 #include "rtf.h"
 #include "searchindex.h"
 #include "settings.h"
@@ -7,8 +8,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <functional>
 
 using lc::db::SearchIndex;
 
@@ -26,7 +35,59 @@ private:
             "(2, (SELECT min(auto_id) FROM game), 2, 'codes', 'Magazine', "
             "'{\\rtf1\\ansi the par and the fs20\\par}'),"
             "(3, (SELECT min(auto_id) FROM game), 3, 'review', 'Paper', '{\\rtf1\\ansi "
-            "plain\\par}');"));
+            "\\u1089?\\u1077?\\u1074? plain\\par}');"));
+    }
+    // The rule applied row by row to every file decoded anew, for the queries below.
+    QList<QList<qint32>> reference(lc::db::Connection &conn)
+    {
+        QList<QList<qint32>> hits(int(queries().size()));
+        lc::db::Recordset rs;
+        if (!rs.open(QStringLiteral("SELECT auto_id, game_id, sub_cat, src, desc, txt_rtf FROM "
+                                    "file"),
+                     conn))
+            return {};
+        for (; !rs.eof(); rs.moveNext()) {
+            const QString plain =
+                SearchIndex::indexedText(rs.field(QStringLiteral("txt_rtf")).toString());
+            for (int i = 0; i < queries().size(); ++i) {
+                const SearchIndex::Query &q = queries()[i];
+                if ((q.gameId == 0 || q.gameId == rs.field(QStringLiteral("game_id")).toInt()) &&
+                    SearchIndex::matches(q, rs.field(QStringLiteral("desc")).toString(),
+                                         rs.field(QStringLiteral("src")).toString(), plain))
+                    hits[i] << rs.field(QStringLiteral("auto_id")).toInt();
+            }
+        }
+        for (auto &list : hits)
+            std::sort(list.begin(), list.end());
+        return hits;
+    }
+    static const QList<SearchIndex::Query> &queries()
+    {
+        static const QList<SearchIndex::Query> list = [] {
+            QList<SearchIndex::Query> l;
+            for (const char *t : {"Zelda", "the", "guide Fan", "notes Mag", "Magazine the", "ma",
+                                  "e", "new text", "Moved"}) {
+                SearchIndex::Query q;
+                q.text = QString::fromUtf8(t);
+                q.text_ = true;
+                l << q;
+            }
+            return l;
+        }();
+        return list;
+    }
+    QList<QList<qint32>> viaIndex(lc::db::Connection &conn)
+    {
+        QList<QList<qint32>> hits;
+        for (const SearchIndex::Query &q : queries())
+            hits << find(conn, q);
+        return hits;
+    }
+    // Opens the collection's index in step, as the program does at connect.
+    static bool prepared(lc::db::Connection &conn)
+    {
+        return SearchIndex::attach(conn) && SearchIndex::prepare(conn) &&
+               SearchIndex::need(conn) == SearchIndex::Need::Nothing;
     }
     QList<qint32> find(lc::db::Connection &conn, const SearchIndex::Query &query)
     {
@@ -44,22 +105,62 @@ private:
 private Q_SLOTS:
     void matchRule_data()
     {
+        // fields: d description, s source, t text.
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("textField");
+        QTest::addColumn<QString>("fields");
         QTest::addColumn<QList<qint32>>("expected");
-        QTest::newRow("capitalised word") << "Dragon" << false << QList<qint32>{1};
-        QTest::newRow("lower case misses") << "dragon" << false << QList<qint32>{};
-        QTest::newRow("one-blank join") << "guide Fan" << false << QList<qint32>{1};
-        QTest::newRow("markup not matched") << "fs20" << true << QList<qint32>{2};
-        QTest::newRow("par only where said") << "par" << true << QList<qint32>{2};
-        QTest::newRow("code page text") << QString::fromUtf8("café") << true << QList<qint32>{1};
-        QTest::newRow("short query scans") << "Pa" << false << QList<qint32>{3};
-        QTest::newRow("fts syntax literal") << "\"NEAR AND -" << true << QList<qint32>{};
+        QTest::newRow("capitalised word") << "Dragon"
+                                          << "ds" << QList<qint32>{1};
+        QTest::newRow("lower case misses") << "dragon"
+                                           << "ds" << QList<qint32>{};
+        QTest::newRow("one-blank join") << "guide Fan"
+                                        << "ds" << QList<qint32>{1};
+        QTest::newRow("markup not matched") << "fs20"
+                                            << "dst" << QList<qint32>{2};
+        QTest::newRow("par only where said") << "par"
+                                             << "dst" << QList<qint32>{2};
+        QTest::newRow("code page text") << QString::fromUtf8("café") << "dst" << QList<qint32>{1};
+        QTest::newRow("short query scans") << "Pa"
+                                           << "ds" << QList<qint32>{3};
+        QTest::newRow("fts syntax literal") << "\"NEAR AND -"
+                                            << "dst" << QList<qint32>{};
+        QTest::newRow("quotes literal") << "\"Fan\""
+                                        << "ds" << QList<qint32>{};
+        QTest::newRow("star literal") << "Fan*"
+                                      << "ds" << QList<qint32>{};
+        QTest::newRow("percent literal") << "%"
+                                         << "dst" << QList<qint32>{};
+        QTest::newRow("near literal") << "NEAR(Fan site)"
+                                      << "ds" << QList<qint32>{};
+        QTest::newRow("ten thousand characters")
+            << QString(10000, u'a') << "dst" << QList<qint32>{};
+        QTest::newRow("long phrase over fields")
+            << QStringLiteral("guide Fan site caf") + QString::fromUtf8("é maps") << "dst"
+            << QList<qint32>{1};
+        QTest::newRow("long phrase, no hit")
+            << QStringLiteral("guide Fan site ") + QString(100, u'x') << "dst" << QList<qint32>{};
+        QTest::newRow("Cyrillic") << QString::fromUtf8("сев") << "dst" << QList<qint32>{3};
+        QTest::newRow("source into text")
+            << QString::fromUtf8("site café") << "dst" << QList<qint32>{1};
+        QTest::newRow("description into text")
+            << QString::fromUtf8("guide café") << "dt" << QList<qint32>{1};
+        QTest::newRow("source into text only")
+            << QString::fromUtf8("Magazine the") << "st" << QList<qint32>{2};
+        QTest::newRow("short pieces over a join") << "te ca"
+                                                  << "st" << QList<qint32>{1};
+        QTest::newRow("short pieces, two fields") << "de Fa"
+                                                  << "ds" << QList<qint32>{1};
+        QTest::newRow("three fields") << "Magazine the par"
+                                      << "dst" << QList<qint32>{2};
+        QTest::newRow("not over an unticked field") << "codes the"
+                                                    << "dt" << QList<qint32>{2};
+        QTest::newRow("skipped field breaks the join") << "codes Magazine"
+                                                       << "dt" << QList<qint32>{};
     }
     void matchRule()
     {
         QFETCH(QString, text);
-        QFETCH(bool, textField);
+        QFETCH(QString, fields);
         QFETCH(QList<qint32>, expected);
         TestHome home;
         seed(home);
@@ -71,7 +172,9 @@ private Q_SLOTS:
         QVERIFY(!SearchIndex::needsRebuild(conn));
         SearchIndex::Query query;
         query.text = text;
-        query.text_ = textField;
+        query.description = fields.contains(u'd');
+        query.source = fields.contains(u's');
+        query.text_ = fields.contains(u't');
         QCOMPARE(find(conn, query), expected);
     }
 
@@ -100,6 +203,178 @@ private Q_SLOTS:
         QVERIFY(conn.open(home.dbPath()));
         QVERIFY(SearchIndex::attach(conn));
         QVERIFY(SearchIndex::needsRebuild(conn));
+    }
+
+    // Every write path goes through the recordset's add, update and delete on the file table:
+    // after each, the index gives what the rule gives on every file decoded anew.
+    void indexEqualsReferenceAfterWrites()
+    {
+        TestHome home;
+        seed(home);
+        home.sql(
+            QStringLiteral("INSERT INTO game(platform_id, genre_id, name) VALUES(1, 1, 'Other')"));
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(prepared(conn));
+        QCOMPARE(viaIndex(conn), reference(conn));
+        const auto step = [&](const char *what,
+                              const std::function<bool(lc::db::Recordset &)> &write,
+                              const QString &where = QStringLiteral("auto_id = 2")) {
+            lc::db::Recordset rs;
+            QVERIFY2(rs.open(QStringLiteral("SELECT auto_id, game_id, sub_cat, src, desc, txt_rtf "
+                                            "FROM file WHERE ") +
+                                 where,
+                             conn),
+                     what);
+            QVERIFY2(write(rs), what);
+            QVERIFY2(SearchIndex::prepare(conn), what);
+            QVERIFY2(viaIndex(conn) == reference(conn), what);
+        };
+        const auto addNew = [](const QString &desc, const QString &rtf) {
+            return [=](lc::db::Recordset &rs) {
+                return rs.addNew() && rs.setField(QStringLiteral("game_id"), 1) &&
+                       rs.setField(QStringLiteral("sub_cat"), 2) &&
+                       rs.setField(QStringLiteral("desc"), desc) &&
+                       rs.setField(QStringLiteral("src"), QStringLiteral("Magazine")) &&
+                       rs.setField(QStringLiteral("txt_rtf"), rtf) && rs.update();
+            };
+        };
+        step("save", [](lc::db::Recordset &rs) {
+            return rs.setField(QStringLiteral("txt_rtf"),
+                               QStringLiteral("{\\rtf1\\ansi new text\\par}")) &&
+                   rs.update();
+        });
+        step("new file", addNew(QStringLiteral("Zelda notes"), QStringLiteral("{\\rtf1 the map}")));
+        step("copy",
+             addNew(QStringLiteral("codes"), QStringLiteral("{\\rtf1\\ansi new text\\par}")));
+        step("tree drop or page import",
+             addNew(QStringLiteral("dropped"), QStringLiteral("plain dropped text")));
+        step("move", [](lc::db::Recordset &rs) {
+            return rs.setField(QStringLiteral("game_id"), 2) &&
+                   rs.setField(QStringLiteral("desc"), QStringLiteral("Moved")) && rs.update();
+        });
+        step(
+            "delete file", [](lc::db::Recordset &rs) { return rs.deleteCurrent(); },
+            QStringLiteral("auto_id = 1"));
+        step(
+            "delete game",
+            [](lc::db::Recordset &rs) {
+                bool ok = true;
+                for (rs.moveFirst(); ok && !rs.eof(); rs.moveFirst())
+                    ok = rs.deleteCurrent();
+                return ok;
+            },
+            QStringLiteral("game_id = 1"));
+
+        // Another program writes while the collection is open: noticed before the next search.
+        home.sql(QStringLiteral(
+            "INSERT INTO file(game_id, sub_cat, \"desc\", src, txt_rtf) "
+            "VALUES(2, 1, 'Zelda guide', 'ma', '');"
+            "UPDATE file SET txt_rtf = '{\\rtf1 the other text}' WHERE \"desc\" = 'Moved'"));
+        QCOMPARE(SearchIndex::need(conn), SearchIndex::Need::Check);
+        QVERIFY(SearchIndex::prepare(conn));
+        QCOMPARE(viaIndex(conn), reference(conn));
+        conn.close();
+
+        // ... and while it is closed: the text changes in place, the row count stays.
+        home.sql(QStringLiteral("UPDATE file SET src = 'Zelda' WHERE \"desc\" = 'Moved'"));
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(SearchIndex::attach(conn));
+        QCOMPARE(SearchIndex::need(conn), SearchIndex::Need::Check);
+        QVERIFY(SearchIndex::prepare(conn));
+        QCOMPARE(viaIndex(conn), reference(conn));
+        conn.close();
+        // Nobody wrote since the clean close: nothing to do.
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(SearchIndex::attach(conn));
+        QCOMPARE(SearchIndex::need(conn), SearchIndex::Need::Nothing);
+    }
+
+    void damagedSideFileIsRebuilt_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("garbage") << QByteArray("\x00\xff not a database at all", 24).repeated(500);
+        QTest::newRow("foreign database") << QByteArray();
+    }
+    void damagedSideFileIsRebuilt()
+    {
+        QFETCH(QByteArray, content);
+        TestHome home;
+        seed(home);
+        const QString side = SearchIndex::sidePath(home.dbPath());
+        if (content.isEmpty()) {
+            sqlite3 *other = nullptr;
+            sqlite3_open(side.toUtf8().constData(), &other);
+            sqlite3_exec(other, "CREATE TABLE meta(x); CREATE TABLE doc(y);", nullptr, nullptr,
+                         nullptr);
+            sqlite3_close(other);
+        } else {
+            QFile f(side);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(SearchIndex::attach(conn));
+        QCOMPARE(SearchIndex::need(conn), SearchIndex::Need::Rebuild);
+        QVERIFY(SearchIndex::prepare(conn));
+        QCOMPARE(viaIndex(conn), reference(conn));
+    }
+
+    // A history file is only read, and only so much of it.
+    void hugeOrBinaryHistory()
+    {
+        TestHome home;
+        {
+            QFile f(home.file(QStringLiteral("quickfind.log")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QByteArray binary(4096, 0);
+            for (int i = 0; i < binary.size(); ++i)
+                binary[i] = char((i * 37) % 256);
+            f.write(binary);
+            f.write("\nDragon\n");
+            const QByteArray block(1 << 20, 'x');
+            for (int i = 0; i < 100; ++i)
+                f.write(block);
+        }
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        lc::search::frmFind form(conn);
+        QVERIFY(form.cboFind->count() > 0);
+        QVERIFY(form.cboFind->count() <= 500);
+        for (int i = 0; i < form.cboFind->count(); ++i)
+            QVERIFY(form.cboFind->itemText(i).size() <= 1024);
+        QVERIFY(form.cboFind->findText(QStringLiteral("Dragon")) >= 0);
+        QVERIFY(form.cboFind->currentText().isEmpty());
+    }
+
+    // Cancel during a search stops it; the hits so far stay listed under their count.
+    void cancelKeepsHits()
+    {
+        TestHome home;
+        seed(home);
+        home.sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                "WHERE i < 600) INSERT INTO file(game_id, sub_cat, \"desc\", src, "
+                                "txt_rtf) SELECT 1, 1, 'Dragon ' || i, '', '' FROM n"));
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        lc::search::frmFind form(conn);
+        form.show();
+        int added = 0;
+        QString title;
+        connect(&form, &lc::search::frmFind::AddSearch, [&] {
+            if (++added == 250)
+                form.cmdCancel->click();
+        });
+        connect(&form, &lc::search::frmFind::SearchTitle, [&](const QString &t) { title = t; });
+        form.cboFind->setCurrentText(QStringLiteral("Dragon"));
+        form.cmdFind_Click();
+        QCOMPARE(added, 250);
+        QCOMPARE(title, QStringLiteral("250 items found."));
+        QVERIFY(form.isVisible());
+        QVERIFY(home.ui().calls.isEmpty() ||
+                home.ui().calls.last().text != QStringLiteral("Finished!"));
+        QVERIFY(!form.prgSearch->isVisible());
     }
 
     void windowCallsInOrder()
@@ -139,8 +414,6 @@ private Q_SLOTS:
 private:
     static void sqlite3_exec_helper(lc::db::Connection &conn, const char *sql);
 };
-
-#include <sqlite3.h>
 
 void TestFindFiles::sqlite3_exec_helper(lc::db::Connection &conn, const char *sql)
 {
