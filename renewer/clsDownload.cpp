@@ -55,16 +55,16 @@ ContentRange parseContentRange(const QByteArray &field)
     const QByteArray value = field.trimmed();
     if (!value.toLower().startsWith("bytes "))
         return r;
-    const QByteArray spec = value.mid(6).trimmed();
-    const qsizetype dash = spec.indexOf('-');
-    const qsizetype slash = spec.indexOf('/');
+    const QByteArray range = value.mid(6).trimmed();
+    const qsizetype dash = range.indexOf('-');
+    const qsizetype slash = range.indexOf('/');
     if (dash <= 0 || slash <= dash + 1)
         return r;
     bool ok1 = false, ok2 = false, ok3 = false;
-    r.first = spec.left(dash).toLongLong(&ok1);
-    r.last = spec.mid(dash + 1, slash - dash - 1).toLongLong(&ok2);
+    r.first = range.left(dash).toLongLong(&ok1);
+    r.last = range.mid(dash + 1, slash - dash - 1).toLongLong(&ok2);
     // An unknown total ("*") cannot show that the part reaches the file's end.
-    r.total = spec.mid(slash + 1).toLongLong(&ok3);
+    r.total = range.mid(slash + 1).toLongLong(&ok3);
     r.valid = ok1 && ok2 && ok3 && r.first >= 0 && r.last >= r.first && r.total > r.last;
     return r;
 }
