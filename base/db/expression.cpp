@@ -631,7 +631,7 @@ QString parseStatement(const QString &text, Statement *out)
 
 // "column = whole number" is what counting by filter asks thousands of times in a row; it
 // is read here directly instead of through the tokenizer and the parser.
-static bool parseSimpleEquality(const QString &text, Expr *out)
+bool readSimpleEquality(const QString &text, QStringView *column, qint64 *number)
 {
     const QChar *s = text.constData();
     const qsizetype n = text.size();
@@ -656,9 +656,9 @@ static bool parseSimpleEquality(const QString &text, Expr *out)
     if (negative)
         ++i;
     const qsizetype digitsAt = i;
-    qint64 value = 0;
+    qint64 digitsValue = 0;
     while (i < n && s[i] >= u'0' && s[i] <= u'9') {
-        value = value * 10 + (s[i].unicode() - u'0');
+        digitsValue = digitsValue * 10 + (s[i].unicode() - u'0');
         ++i;
     }
     const qsizetype digits = i - digitsAt;
@@ -669,12 +669,22 @@ static bool parseSimpleEquality(const QString &text, Expr *out)
     for (const char *word : {"and", "or", "not", "true", "false", "null", "is"})
         if (name.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0)
             return false;
+    *column = name;
+    *number = negative ? -digitsValue : digitsValue;
+    return true;
+}
 
+static bool parseSimpleEquality(const QString &text, Expr *out)
+{
+    QStringView name;
+    qint64 value = 0;
+    if (!readSimpleEquality(text, &name, &value))
+        return false;
     *out = Expr();
     Constant k;
     k.kind = Constant::Int;
     k.num.isInt = true;
-    k.num.i = negative ? -value : value;
+    k.num.i = value;
     k.num.d = double(k.num.i);
     out->constants.push_back(std::move(k));
     Node node;

@@ -65,6 +65,9 @@ struct Statement {
 // Both return an empty string on success, otherwise a description of the problem.
 QString parseStatement(const QString &text, Statement *out);
 QString parseExpression(const QString &text, Expr *out);
+// True for the text "column = whole number" (blanks allowed around the parts), with the two
+// parts; parseExpression reads the same text to the same single comparison.
+bool readSimpleEquality(const QString &text, QStringView *column, qint64 *number);
 
 // Resolves column names to field indexes (case-insensitive); returns the first unknown name,
 // or an empty string when all are known.

@@ -428,6 +428,11 @@ private Q_SLOTS:
         rs.moveNext();
         QCOMPARE(rs.count(QStringLiteral("platform_id = 999")), 0);
         QCOMPARE(rs.count(QStringLiteral("platform_id = 1")), 2);
+        // The quick reading of "column = number" agrees with the full one.
+        QCOMPARE(rs.count(QStringLiteral("  PLATFORM_ID=1 ")), 2);
+        QCOMPARE(rs.count(QStringLiteral("platform_id = -1")), 0);
+        QCOMPARE(rs.count(QStringLiteral("no_such = 1")), 0);
+        QCOMPARE(rs.lastError().number, int(ErrItemNotFound));
         QCOMPARE(rs.recordCount(), 4);
         QCOMPARE(rs.position(), 1);
         QVERIFY(rs.filter().isEmpty());
