@@ -10,6 +10,7 @@
 #include "ctlTree.h"
 #include "ctlView.h"
 #include "frmMain.h"
+#include "frmPlatform.h"
 #include "frmSelect.h"
 #include "httpserver.h"
 #include "keyedlistview.h"
@@ -24,11 +25,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -289,6 +293,8 @@ private Q_SLOTS:
     void deletedGameTakesItsBookmarks();
     void pageImportedAsFileOfNewGame();
     void switchesDatabaseAndBack();
+    void platformUntickedReloadsTree();
+    void printedFileReadsBack();
     void exitWithWaitingClips();
 };
 
@@ -684,6 +690,72 @@ void TestE2E::exitWithWaitingClips()
              QStringLiteral("True"));
     // The collection itself is untouched by leaving.
     QCOMPARE(p.db.count(QStringLiteral("SELECT count(*) FROM file")), filesBefore);
+}
+
+// Maintenance > Platforms, one platform unticked and OK: the row says so and the reloaded tree
+// shows the other platforms' games but not that platform.
+void TestE2E::platformUntickedReloadsTree()
+{
+    Program &p = start();
+    const Game g = p.db.game(QStringLiteral("The Brinewater Chronicle"));
+    const QString platformKey = QStringLiteral("P_%1").arg(g.platform);
+    QVERIFY(p.nodes().indexOf(platformKey) >= 0);
+    const int others = p.db.count(
+        QStringLiteral("SELECT count(*) FROM game g JOIN platform p ON p.auto_id = g.platform_id "
+                       "WHERE p.in_use <> 0 AND p.auto_id <> %1")
+            .arg(g.platform));
+    QVERIFY(others > 0);
+    p.ui().modalHandlers.enqueue([&](QDialog &d) {
+        auto *w = qobject_cast<frmPlatform *>(&d);
+        if (!w)
+            return int(QDialog::Rejected);
+        w->chkPlatform(g.platform)->click();
+        w->cmdOK->click();
+        return int(QDialog::Accepted);
+    });
+    Program::chooseFromMenuBar(p.form.menuBar(), p.form.menus().mnuMaintPlatforms);
+    QTRY_COMPARE(p.nodes().indexOf(platformKey), -1);
+    QCOMPARE(p.nodes().indexOf(g.key()), -1);
+    QCOMPARE(p.db.count(
+                 QStringLiteral("SELECT in_use FROM platform WHERE auto_id = %1").arg(g.platform)),
+             0);
+    int games = 0;
+    for (int n = 0; n < p.nodes().count(); ++n)
+        games += p.nodes().key(n).startsWith(u"N_");
+    QCOMPARE(games, others);
+}
+
+// File > Print of the file on show, to a PDF the printer dialog chose: the PDF holds the
+// file's heading and text, and the collection is unchanged.
+void TestE2E::printedFileReadsBack()
+{
+    Program &p = start();
+    const Game g = p.db.game(QStringLiteral("The Brinewater Chronicle"));
+    p.clickNode(g.key());
+    const QString shown = p.view().shownKey();
+    QVERIFY(!shown.isEmpty());
+    const QString desc = p.files().text(p.files().indexOf(shown));
+    const QString pdf = p.home.file(QStringLiteral("printed.pdf"));
+    p.ui().printAnswers.enqueue(true);
+    p.ui().printerSetup = [pdf](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    };
+    const auto before = p.db.rows(QStringLiteral("SELECT auto_id, \"desc\", txt_rtf FROM file"));
+    Program::chooseFromMenuBar(p.form.menuBar(), p.form.menus().mnuFilePrint);
+    QTRY_VERIFY(p.home.read(QStringLiteral("printed.pdf")).startsWith("%PDF"));
+    QVERIFY(p.home.ui().messages().isEmpty());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    // The PDF's fonts join "fi" and "fl" into one glyph.
+    const QString read = QString::fromUtf8(text.readAllStandardOutput())
+                             .replace(QChar(0xFB01), QStringLiteral("fi"))
+                             .replace(QChar(0xFB02), QStringLiteral("fl"))
+                             .simplified();
+    QVERIFY2(read.contains(QStringLiteral("File: ") + desc), qPrintable(read));
+    QVERIFY2(read.contains(QStringLiteral("flooded abbey")), qPrintable(read));
+    QCOMPARE(p.db.rows(QStringLiteral("SELECT auto_id, \"desc\", txt_rtf FROM file")), before);
 }
 
 QTEST_MAIN(TestE2E)
