@@ -1,6 +1,7 @@
 #include "frmPlatform.h"
 
 #include "captionlook.h"
+#include "dialogbuttons.h"
 #include "fixedlists.h"
 #include "uiservice.h"
 
@@ -68,16 +69,7 @@ frmPlatform::frmPlatform(QWidget *parent) : QDialog(parent)
     grid->addWidget(others, 1, 2);
     outer->addLayout(grid);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    outer->addLayout(buttons);
+    outer->addLayout(lc::controls::okCancelRow(this, &cmdOK, &cmdCancel));
 
     connect(cmdOK, &QPushButton::clicked, this, &frmPlatform::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPlatform::cmdCancel_Click);

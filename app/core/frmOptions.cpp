@@ -1,5 +1,6 @@
 #include "frmOptions.h"
 
+#include "dialogbuttons.h"
 #include "modMain.h"
 #include "settings.h"
 #include "uiservice.h"
@@ -63,16 +64,7 @@ frmOptions::frmOptions(QWidget *parent)
     viewRow->addStretch();
     outer->addWidget(view);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    outer->addLayout(buttons);
+    outer->addLayout(lc::controls::okCancelRow(this, &cmdOK, &cmdCancel));
 
     connect(cmdSelect, &QPushButton::clicked, this, &frmOptions::cmdSelect_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);

@@ -1,6 +1,7 @@
 #include "frmFavorite.h"
 
 #include "ctlDetails.h"
+#include "dialogbuttons.h"
 #include "errorlog.h"
 #include "recordset.h"
 #include "treekeys.h"
@@ -28,18 +29,9 @@ frmFavorite::frmFavorite(lc::db::Connection &conn, ctlDetails &details, const QS
     row->addWidget(label);
     row->addWidget(txtDesc, 1);
 
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto *outer = new QVBoxLayout(this);
     outer->addWidget(frame);
-    outer->addLayout(buttons);
+    outer->addLayout(lc::controls::okCancelRow(this, &cmdOK, &cmdCancel));
     resize(420, sizeHint().height());
 
     connect(cmdOK, &QPushButton::clicked, this, &frmFavorite::cmdOK_Click);

@@ -705,18 +705,20 @@ QString parseExpression(const QString &text, Expr *out)
     return p.expression(out);
 }
 
+int fieldIndex(const QStringList &fields, QStringView name)
+{
+    for (qsizetype f = 0; f < fields.size(); ++f)
+        if (fields.at(f).compare(name, Qt::CaseInsensitive) == 0)
+            return int(f);
+    return -1;
+}
+
 QString resolveColumns(Expr &expr, const QStringList &fields)
 {
     for (Node &node : expr.nodes) {
         if (node.kind != Node::Compare && node.kind != Node::IsNull && node.kind != Node::IsNotNull)
             continue;
-        node.column = -1;
-        for (qsizetype f = 0; f < fields.size(); ++f) {
-            if (fields.at(f).compare(node.name, Qt::CaseInsensitive) == 0) {
-                node.column = int(f);
-                break;
-            }
-        }
+        node.column = fieldIndex(fields, node.name);
         if (node.column < 0)
             return node.name;
     }

@@ -72,6 +72,8 @@ bool readSimpleEquality(const QString &text, QStringView *column, qint64 *number
 // Resolves column names to field indexes (case-insensitive); returns the first unknown name,
 // or an empty string when all are known.
 QString resolveColumns(Expr &expr, const QStringList &fields);
+// The field index of a column name (case-insensitive), or -1.
+int fieldIndex(const QStringList &fields, QStringView name);
 
 // SQL for the expression with one '?' per constant; the constants to bind, in order, are
 // appended to binds.

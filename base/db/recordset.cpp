@@ -926,10 +926,7 @@ bool Recordset::Impl::countSimple(const QString &text, int *count)
     if (!g_indexing.load(std::memory_order_relaxed) ||
         !detail::readSimpleEquality(text, &name, &value))
         return false;
-    int column = -1;
-    for (qsizetype f = 0; f < fields.size() && column < 0; ++f)
-        if (fields.at(f).compare(name, Qt::CaseInsensitive) == 0)
-            column = int(f);
+    const int column = detail::fieldIndex(fields, name);
     if (column < 0 || column >= 0x7fff)
         return false;
     Constant k;
