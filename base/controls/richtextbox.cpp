@@ -76,6 +76,7 @@ struct RichTextBox::PendingLoad {
     std::atomic<bool> cancel{false};
     QThread *worker = nullptr;
     QTextDocument *doc = nullptr; // set by the worker before it finishes
+    QString rtf;                  // what is being loaded, for the text asked meanwhile
 };
 
 RichTextBox::~RichTextBox()
@@ -114,6 +115,9 @@ void RichTextBox::replaceDocument(QTextDocument *doc)
 
 QString RichTextBox::TextRTF() const
 {
+    // While a long file loads the box shows nothing yet, but its text is already known.
+    if (m_load)
+        return m_load->rtf;
     return rtf::fromBytes(rtf::write(*document()));
 }
 
@@ -146,6 +150,7 @@ void RichTextBox::loadTextRTF(const QString &rtf)
     // The worker holds the load, not the box: a box closed meanwhile waits for it and frees
     // what it made.
     PendingLoad *raw = load.get();
+    load->rtf = rtf;
     load->worker = QThread::create([raw, rtf, font, home] {
         auto *doc = new QTextDocument;
         doc->setDefaultFont(font);
@@ -194,6 +199,8 @@ void RichTextBox::clear()
 
 QString RichTextBox::Text() const
 {
+    if (m_load)
+        return rtf::plainText(rtf::toBytes(m_load->rtf));
     QString out;
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
         if (b != document()->begin())

@@ -469,7 +469,14 @@ private Q_SLOTS:
 
         list(kLong);
         QVERIFY(m_view->rtbText->loading());
-        QVERIFY(m_view->rtbText->Text().isEmpty());
+        QCOMPARE(m_view->rtbText->document()->characterCount(), 1);
+        // Nothing is drawn yet, but a Quick Clip or a print of the whole file takes all of it.
+        QSignalSpy clips(m_view.get(), &ctlView::SendQuick);
+        m_view->QuickClipAll();
+        QVERIFY(clips.at(0).at(1).toString().endsWith(QStringLiteral("The end.")));
+        lc::controls::RichTextBox printed;
+        QVERIFY(m_view->PrintInfo(printed));
+        QVERIFY(printed.Text().endsWith(QStringLiteral("The end.")));
         QCOMPARE(m_view->lblFiles->text(), QStringLiteral(" Hollow: 2 Files."));
         QTreeView *report = m_view->lvFiles->reportView();
         QTest::mouseClick(report->viewport(), Qt::LeftButton, {},
