@@ -76,7 +76,7 @@ struct RichTextBox::PendingLoad {
     std::atomic<bool> cancel{false};
     QThread *worker = nullptr;
     QTextDocument *doc = nullptr; // set by the worker before it finishes
-    QString rtf;                  // what is being loaded, for the text asked meanwhile
+    QString rtf;                  // what the worker reads; also the text asked meanwhile
 };
 
 RichTextBox::~RichTextBox()
@@ -151,12 +151,12 @@ void RichTextBox::loadTextRTF(const QString &rtf)
     // what it made.
     PendingLoad *raw = load.get();
     load->rtf = rtf;
-    load->worker = QThread::create([raw, rtf, font, home] {
+    load->worker = QThread::create([raw, font, home] {
         auto *doc = new QTextDocument;
         doc->setDefaultFont(font);
         rtf::ReadOptions options;
         options.cancel = &raw->cancel;
-        rtf::read(rtf::toBytes(rtf), *doc, options);
+        rtf::read(rtf::toBytes(raw->rtf), *doc, options);
         doc->moveToThread(home);
         raw->doc = doc;
     });
