@@ -249,7 +249,10 @@ void frmFind::cmdFind_Click()
         lc::ui::msgBox(QStringLiteral("No records found."));
         return;
     }
-    if (!PrepareIndex(m_conn, this, kModule, QStringLiteral("cmdFind_Click")))
+    // Without an index (its side file cannot be made here) the files are scanned instead:
+    // slower, the same hits.
+    const Prepared prepared = PrepareIndex(m_conn, this, kModule, QStringLiteral("cmdFind_Click"));
+    if (prepared == Prepared::Cancelled)
         return;
 
     clsGameName names;
@@ -285,7 +288,9 @@ void frmFind::cmdFind_Click()
         lc::ui::service().processEvents();
         return !m_cancelled;
     };
-    const bool ok = lc::db::SearchIndex::search(m_conn, query, callbacks, &error);
+    const bool ok = prepared == Prepared::Ready
+                        ? lc::db::SearchIndex::search(m_conn, query, callbacks, &error)
+                        : lc::db::SearchIndex::scan(m_conn, query, callbacks, &error);
     m_searching = false;
     prgSearch->setVisible(false);
     cmdFind->setEnabled(!cboFind->currentText().trimmed().isEmpty());

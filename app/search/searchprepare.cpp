@@ -9,22 +9,22 @@
 
 namespace lc::search {
 
-bool PrepareIndex(lc::db::Connection &conn, QWidget *parent, const QString &module,
-                  const QString &procedure)
+Prepared PrepareIndex(lc::db::Connection &conn, QWidget *parent, const QString &module,
+                      const QString &procedure)
 {
     using lc::db::SearchIndex;
     if (!conn.isOpen())
-        return false;
+        return Prepared::Failed;
     lc::db::Error error;
     if (!SearchIndex::isAttached(conn) && !SearchIndex::attach(conn, &error)) {
         lc::errorlog::Reporter::program().write(module, procedure, error);
-        return false;
+        return Prepared::Failed;
     }
     if (SearchIndex::need(conn) == SearchIndex::Need::Nothing) {
         if (SearchIndex::refresh(conn, &error))
-            return true;
+            return Prepared::Ready;
         lc::errorlog::Reporter::program().write(module, procedure, error);
-        return false;
+        return Prepared::Failed;
     }
     QProgressDialog progress(QStringLiteral("Preparing search..."), QStringLiteral("Cancel"), 0,
                              1000, parent);
@@ -41,9 +41,12 @@ bool PrepareIndex(lc::db::Connection &conn, QWidget *parent, const QString &modu
             return !progress.wasCanceled();
         },
         &error);
-    if (!ready && error)
-        lc::errorlog::Reporter::program().write(module, procedure, error);
-    return ready;
+    if (ready)
+        return Prepared::Ready;
+    if (!error)
+        return Prepared::Cancelled;
+    lc::errorlog::Reporter::program().write(module, procedure, error);
+    return Prepared::Failed;
 }
 
 } // namespace lc::search

@@ -896,4 +896,35 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
     return rc == SQLITE_DONE || rc == SQLITE_ROW || failed(rc);
 }
 
+bool SearchIndex::scan(Connection &conn, const Query &query, const Callbacks &callbacks,
+                       Error *error)
+{
+    sqlite3 *db = conn.handle();
+    if (!db)
+        return setError(db, error);
+    if (query.text.isEmpty() || (!query.description && !query.source && !query.text_))
+        return true;
+    const QByteArray where = condition(query, "f");
+    Stmt st(db, QByteArray("SELECT f.auto_id, f.game_id, f.sub_cat, coalesce(f.\"desc\", ''), "
+                           "coalesce(f.src, ''), ") +
+                    (query.text_ ? "coalesce(f.txt_rtf, '')" : "''") + " FROM main.file AS f" +
+                    (where.isEmpty() ? QByteArray() : " WHERE " + where) + " ORDER BY f.auto_id");
+    if (!st.ok())
+        return setError(db, error);
+    int rc = SQLITE_DONE;
+    qint64 rows = 0;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        const QString desc = st.text(3);
+        const QString plain = query.text_ ? indexedText(st.text(5)) : QString();
+        if (matches(query, desc, st.text(4), plain)) {
+            const Hit hit{qint32(st.i64(0)), qint32(st.i64(1)), quint8(st.i64(2)), desc};
+            if (callbacks.hit && !callbacks.hit(hit))
+                return true;
+        }
+        if (++rows % kProgressRows == 0 && callbacks.tick && !callbacks.tick())
+            return true;
+    }
+    return rc == SQLITE_DONE || setError(db, error);
+}
+
 } // namespace lc::db

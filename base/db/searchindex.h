@@ -86,6 +86,11 @@ public:
     // Runs the match; false on error (a stop asked by a callback is no error).
     static bool search(Connection &conn, const Query &query, const Callbacks &callbacks,
                        Error *error = nullptr);
+    // The same match without the index: every file row of the collection read and, when the
+    // Text field is ticked, decoded. Slow on a large collection, but it needs no side file, so
+    // a search still answers where none can be made. Same results, same order, same callbacks.
+    static bool scan(Connection &conn, const Query &query, const Callbacks &callbacks,
+                     Error *error = nullptr);
 
     // The plain text stored for a file (tests and the reference scan compare against it).
     static QString indexedText(const QString &rtf);

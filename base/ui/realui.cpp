@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,6 +16,8 @@
 #include <QProcess>
 #include <QTextBrowser>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace lc::ui {
 
@@ -62,6 +65,12 @@ Answer RealUi::messageBox(const QString &text, const QString &title, Buttons but
         break;
     }
     box.setStandardButtons(b);
+    // A short message ("Finished!") would make a box narrower than its own title.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int wide = std::max(box.fontMetrics().horizontalAdvance(title) + 160, 260);
+        grid->addItem(new QSpacerItem(wide, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return Answer::Ok;

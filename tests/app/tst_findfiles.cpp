@@ -1,18 +1,22 @@
 #include "connection.h"
 #include "frmFindFiles.h"
+#include "realui.h"
 #include "recordset.h"
 #include "rtf.h"
 #include "searchindex.h"
 #include "settings.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <sqlite3.h>
 
@@ -89,7 +93,10 @@ private:
         return SearchIndex::attach(conn) && SearchIndex::prepare(conn) &&
                SearchIndex::need(conn) == SearchIndex::Need::Nothing;
     }
-    QList<qint32> find(lc::db::Connection &conn, const SearchIndex::Query &query)
+    using Search = bool (*)(lc::db::Connection &, const SearchIndex::Query &,
+                            const SearchIndex::Callbacks &, lc::db::Error *);
+    QList<qint32> find(lc::db::Connection &conn, const SearchIndex::Query &query,
+                       Search how = &SearchIndex::search)
     {
         QList<qint32> ids;
         SearchIndex::Callbacks callbacks;
@@ -97,7 +104,7 @@ private:
             ids << hit.id;
             return true;
         };
-        if (!SearchIndex::search(conn, query, callbacks))
+        if (!how(conn, query, callbacks, nullptr))
             ids << -1;
         return ids;
     }
@@ -319,6 +326,53 @@ private Q_SLOTS:
         QCOMPARE(SearchIndex::need(conn), SearchIndex::Need::Rebuild);
         QVERIFY(SearchIndex::prepare(conn));
         QCOMPARE(viaIndex(conn), reference(conn));
+    }
+
+    // Where no side file can be made, the window scans the files instead: the same hits.
+    void searchWithoutSideFile()
+    {
+        TestHome home;
+        seed(home);
+        QVERIFY(QDir().mkpath(SearchIndex::sidePath(home.dbPath()) + QStringLiteral("/taken")));
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(!SearchIndex::attach(conn));
+        QList<QList<qint32>> scanned;
+        for (const SearchIndex::Query &q : queries())
+            scanned << find(conn, q, &SearchIndex::scan);
+        QCOMPARE(scanned, reference(conn));
+
+        lc::search::frmFind form(conn);
+        QStringList found;
+        connect(&form, &lc::search::frmFind::AddSearch,
+                [&](qint32, const QString &, const QString &, quint8, const QString &desc) {
+                    found << desc;
+                });
+        form.chkFileField[3]->setChecked(true);
+        form.cboFind->setCurrentText(QStringLiteral("caf\u00e9"));
+        form.cmdFind_Click();
+        QCOMPARE(found, QStringList{QStringLiteral("Dragon Quest guide")});
+        QCOMPARE(home.ui().calls.last().text, QStringLiteral("Finished!"));
+        QVERIFY(home.read(QStringLiteral("error.log")).contains("cmdFind_Click"));
+    }
+
+    // The real box for "Finished!" is wide enough for its title.
+    void shortMessageBoxKeepsItsTitle()
+    {
+        lc::ui::RealUi real;
+        int width = 0, needed = 0;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                width = box->width();
+                needed = box->fontMetrics().horizontalAdvance(box->windowTitle());
+                box->close();
+            }
+        });
+        QCOMPARE(real.messageBox(QStringLiteral("Finished!"), QStringLiteral("Lorecase"),
+                                 lc::ui::Buttons::Ok, lc::ui::Icon::Information),
+                 lc::ui::Answer::Ok);
+        QVERIFY(needed > 0);
+        QVERIFY2(width >= needed + 100, qPrintable(QString::number(width)));
     }
 
     // A history file is only read, and only so much of it.
