@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -278,9 +279,34 @@ void ctlDetails::restoreWidths()
             bool ok = false;
             const double v =
                 lc::settings::toNumber(lc::settings::GetSetting(kSection, key, QString()), 0, &ok);
-            if (ok && v >= 0 && v < 1e7)
+            if (ok && v >= 0 && v < 1e7) {
                 w.list->setColumnWidth(c, int(v));
+                if (w.list == lvSearchResults)
+                    m_fitSearchColumns = false;
+            }
         }
+}
+
+void ctlDetails::fitSearchColumns()
+{
+    // The default widths share out the whole screen, so in a window narrower than the screen
+    // the matched value, the column searched for, would start out of sight. The first results
+    // shown with the defaults get them shrunk in proportion to the list's width; widths the
+    // user has set are kept.
+    if (!m_fitSearchColumns || !lvSearchResults->reportView()->isVisible())
+        return;
+    const int room = lc::twips::fromPixels(lvSearchResults->reportView()->viewport()->width());
+    if (room <= 0)
+        return;
+    m_fitSearchColumns = false;
+    int total = 0;
+    for (int c = 0; c < lvSearchResults->columnCount(); ++c)
+        total += lvSearchResults->columnWidth(c);
+    if (total <= room)
+        return;
+    for (int c = 0; c < lvSearchResults->columnCount(); ++c)
+        lvSearchResults->setColumnWidth(
+            c, int(qint64(lvSearchResults->columnWidth(c)) * room / total));
 }
 
 void ctlDetails::saveWidths() const
@@ -812,6 +838,7 @@ void ctlDetails::AddSearch(qint32 lngFileId, const QString &strPlatform, const Q
     const int row = lvSearchResults->add(key, strPlatform);
     if (row < 0)
         return;
+    fitSearchColumns();
     lvSearchResults->setText(row, 1, strGame);
     lvSearchResults->setText(row, 2, lc::names::subCatName(bytSubCat));
     lvSearchResults->setText(row, 3, strValue);

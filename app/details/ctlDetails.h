@@ -103,6 +103,7 @@ private:
     void tabChanged(int index);
     void setFocusLook(bool active);
     void restoreWidths();
+    void fitSearchColumns();
     void saveWidths() const;
     void addBookmarkRow(const StoredBookmark &b);
     void showBookmark(int row, const StoredBookmark &b);
@@ -121,4 +122,5 @@ private:
     bool m_bookmarksLoaded = false;
     QString m_scrollTo;
     bool m_scrollPending = false;
+    bool m_fitSearchColumns = true;
 };

@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTreeView>
 #include <QtTest>
 
 using lc::ui::Answer;
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void favorites();
     void favoriteDialogStoresExactly();
     void searchResults();
+    void searchColumnsFitANarrowList();
     void tabMemory();
 };
 
@@ -269,6 +271,31 @@ void tst_details::favoriteDialogStoresExactly()
     QCOMPARE(rs.field(QStringLiteral("desc")).toString(), QStringLiteral("it's \"mine\""));
     QCOMPARE(f.pane->lvFavorites->text(0), url);
     QVERIFY(f.pane->FavoriteCheck(url));
+}
+
+// With the default widths, made for the whole screen, the first results in a narrower pane
+// fit across it, the matched value included; widths the user has set stay.
+void tst_details::searchColumnsFitANarrowList()
+{
+    for (const bool userSet : {false, true}) {
+        Fixture f;
+        if (userSet) {
+            lc::settings::SaveNumber(QStringLiteral("Detail"), QStringLiteral("S_COL1"), 9000);
+            f.pane = std::make_unique<ctlDetails>(f.conn);
+        }
+        f.pane->resize(600, 300);
+        f.pane->show();
+        f.pane->SelectTab(3);
+        QVERIFY(QTest::qWaitForWindowExposed(f.pane.get()));
+        f.pane->AddSearch(12, QStringLiteral("P"), QStringLiteral("G"), 1, QStringLiteral("v"),
+                          QStringLiteral("N_5|G_3|P_2"), QStringLiteral("File"));
+        int total = 0;
+        for (int c = 0; c < 4; ++c)
+            total += f.pane->lvSearchResults->reportView()->columnWidth(c);
+        const int room = f.pane->lvSearchResults->reportView()->viewport()->width();
+        QCOMPARE(total <= room, !userSet);
+        QVERIFY(f.pane->lvSearchResults->reportView()->columnWidth(3) > 50);
+    }
 }
 
 void tst_details::searchResults()
