@@ -9,6 +9,7 @@
 #include "handover.h"
 #include "keyedlistview.h"
 #include "keyedtree.h"
+#include "mainprogram.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "programfolder.h"
@@ -29,31 +30,11 @@
 #include <QtTest>
 
 using Kind = lc::ui::ScriptedUi::Kind;
-using Pane = frmMain::Pane;
 
 namespace {
 
-// The real main window on the sample collection, started as the entry routine does.
-struct Program {
-    TestHome home{TestHome::Db::Sample};
-    frmMain form;
-    Program()
-    {
-        form.resize(900, 700);
-        SetMainForm(&form);
-        form.Form_Load();
-        form.show();
-        form.Form_Activate();
-        home.ui().calls.clear();
-    }
-    ~Program()
-    {
-        SetMainForm(nullptr);
-        gConn = lc::db::Connection();
-    }
-    ctlTree &tree() const { return *qobject_cast<ctlTree *>(form.pane(Pane::Tree)); }
-    ctlView &view() const { return *qobject_cast<ctlView *>(form.pane(Pane::View)); }
-    QByteArray log() const { return home.read(QStringLiteral("error.log")); }
+struct Program : MainProgram {
+    Program() { home.ui().calls.clear(); }
 
     // Clicks the game of the last stored file, so the file view shows one of its files.
     void showAFile()

@@ -4,6 +4,7 @@
 #include "frmFindFiles.h"
 #include "frmMain.h"
 #include "keyedlistview.h"
+#include "mainprogram.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "recordset.h"
@@ -13,29 +14,8 @@
 
 #include <QtTest>
 
-using Pane = frmMain::Pane;
-
 namespace {
-// The real main window on the sample collection, started as the entry routine does.
-struct Program {
-    TestHome home{TestHome::Db::Sample};
-    frmMain form;
-    Program()
-    {
-        form.resize(900, 700);
-        SetMainForm(&form);
-        form.Form_Load();
-        form.show();
-        form.Form_Activate();
-    }
-    ~Program()
-    {
-        SetMainForm(nullptr);
-        gConn = lc::db::Connection();
-    }
-    ctlTree &tree() const { return *qobject_cast<ctlTree *>(form.pane(Pane::Tree)); }
-    ctlView &view() const { return *qobject_cast<ctlView *>(form.pane(Pane::View)); }
-    ctlDetails &details() const { return *qobject_cast<ctlDetails *>(form.pane(Pane::Details)); }
+struct Program : MainProgram {
     // The location key of one stored file: "K_file|N_game|G_genre|P_platform".
     QString someFileKey() const
     {

@@ -15,6 +15,7 @@
 #include "httpserver.h"
 #include "keyedlistview.h"
 #include "keyedtree.h"
+#include "mainprogram.h"
 #include "modADO.h"
 #include "modMain.h"
 #include "richtextbox.h"
@@ -48,7 +49,6 @@
 
 using Answer = lc::ui::Answer;
 using Kind = lc::ui::ScriptedUi::Kind;
-using Pane = frmMain::Pane;
 
 namespace {
 
@@ -120,37 +120,22 @@ private:
     QString m_path;
 };
 
-// The program started as its entry routine starts it, on the sample collection (with any
-// extra rows the flow needs written before the start).
-struct Program {
-    TestHome home{TestHome::Db::Sample};
-    frmMain form;
+// The program on the sample collection, with any extra rows the flow needs written before
+// the start, and no tip of the day or first-run help in the way.
+struct Program : MainProgram {
     Db db{home.dbPath()};
 
     explicit Program(const QString &setupSql = {})
+        : MainProgram({1100, 800}, [&](TestHome &h) {
+              if (!setupSql.isEmpty())
+                  h.sql(setupSql);
+              lc::settings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("TOD"),
+                                        QStringLiteral("0"));
+              lc::settings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("FirstRun"),
+                                        QStringLiteral("1"));
+          })
     {
-        if (!setupSql.isEmpty())
-            home.sql(setupSql);
-        // No tip of the day and no first-run help in the way.
-        lc::settings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("TOD"),
-                                  QStringLiteral("0"));
-        lc::settings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("FirstRun"),
-                                  QStringLiteral("1"));
-        form.resize(1100, 800);
-        SetMainForm(&form);
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Form_Activate();
     }
-    ~Program()
-    {
-        SetMainForm(nullptr);
-        gConn = lc::db::Connection();
-    }
-    ctlTree &tree() const { return *qobject_cast<ctlTree *>(form.pane(Pane::Tree)); }
-    ctlView &view() const { return *qobject_cast<ctlView *>(form.pane(Pane::View)); }
-    ctlDetails &details() const { return *qobject_cast<ctlDetails *>(form.pane(Pane::Details)); }
     ctlBrowser &browser() const { return *form.findChild<ctlBrowser *>(); }
     lc::controls::KeyedTree &nodes() const { return *tree().tvwFiles; }
     lc::controls::KeyedListView &files() const { return *view().lvFiles; }
