@@ -81,6 +81,7 @@ struct Index {
     std::vector<Entry> entries;
     std::vector<int> table; // entry + 1 per slot, 0 for empty; size is a power of two
     std::vector<int> rows;  // grouped by entry, ascending within each
+    bool grouped = false;   // rows filled: an index made for counts alone holds none
 
     const Entry *find(const Key &key) const
     {
@@ -490,7 +491,8 @@ struct Recordset::Impl {
     // Filter indexes, one per equality shape, kept up to date as rows are written.
     bool indexParts(const Expr &expr, std::array<Part, kMaxIndexColumns> *parts, int *count,
                     quint64 *shape) const;
-    Index &indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count, quint64 shape);
+    Index &indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count, quint64 shape,
+                    bool withRows);
     bool rowKey(Index &ix, int r, bool intern, Key *key);
     void indexAdd(int r);
     void indexRemove(int r);
@@ -779,19 +781,24 @@ bool Recordset::Impl::rowKey(Index &ix, int r, bool intern, Key *key)
 }
 
 Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count,
-                                 quint64 shape)
+                                 quint64 shape, bool withRows)
 {
     auto found = indexes.find(shape);
-    if (found != indexes.end())
-        return found->second;
+    if (found != indexes.end()) {
+        if (found->second.grouped || !withRows)
+            return found->second;
+        // Made for counts alone: made again, rows and all.
+        indexes.erase(found);
+    }
     Index &ix = indexes[shape];
     for (int i = 0; i < count; ++i) {
         ix.columns.push_back(parts[i].column);
         ix.truth.push_back(parts[i].k->kind == Constant::Bool);
     }
     const int rows = rowCount();
-    // First pass: the key of every row and the size of every group; second: the rows.
-    std::vector<int> entryOf(size_t(rows), -1);
+    // First pass: the key of every row and the size of every group; second: the rows, which
+    // a count does not need.
+    std::vector<int> entryOf(withRows ? size_t(rows) : 0, -1);
     Key key, last;
     int lastEntry = -1;
     for (int r = 0; r < rows; ++r) {
@@ -801,10 +808,14 @@ Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts
         // before: no probe for those.
         const int e = lastEntry >= 0 && key == last ? lastEntry : ix.findOrAdd(key);
         ++ix.entries[size_t(e)].count;
-        entryOf[size_t(r)] = e;
+        if (withRows)
+            entryOf[size_t(r)] = e;
         last = key;
         lastEntry = e;
     }
+    if (!withRows)
+        return ix;
+    ix.grouped = true;
     int start = 0;
     for (Index::Entry &e : ix.entries) {
         e.start = start;
@@ -845,7 +856,7 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
     if (expr.empty() || !g_indexing.load(std::memory_order_relaxed) ||
         !indexParts(expr, &parts, &partCount, &shape))
         return false;
-    Index &ix = indexFor(parts, partCount, shape);
+    Index &ix = indexFor(parts, partCount, shape, rows != nullptr);
     if (partCount == 1 && parts[0].k->kind == Constant::Int) {
         // One column against a whole number: a single probe.
         Key key;
@@ -936,7 +947,7 @@ bool Recordset::Impl::countSimple(const QString &text, int *count)
     std::array<Part, kMaxIndexColumns> parts{};
     parts[0] = Part{column, &k};
     // The same shape indexParts gives a single comparison with a number.
-    const Index &ix = indexFor(parts, 1, quint64(column + 1) << 1);
+    const Index &ix = indexFor(parts, 1, quint64(column + 1) << 1, false);
     Key key;
     key.v[0] = value;
     key.tag[0] = KeyInt;

@@ -442,6 +442,10 @@ private Q_SLOTS:
         QCOMPARE(rs.count(QStringLiteral("platform_id = 1")), 2);
         QCOMPARE(rs.count(QString()), 4);
         QCOMPARE(rs.recordCount(), 1);
+        // The rows of a value first only counted.
+        QVERIFY(rs.setFilter(QStringLiteral("platform_id = 1")));
+        QCOMPARE(rs.recordCount(), 2);
+        QCOMPARE(rs.field(QStringLiteral("platform_id")).toInt(), 1);
 
         QVERIFY(rs.setFilter(QStringLiteral("platform_id = 999")));
         QVERIFY(rs.bof() && rs.eof());
