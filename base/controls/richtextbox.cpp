@@ -4,6 +4,7 @@
 
 #include <QImageReader>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -140,10 +141,18 @@ void RichTextBox::loadTextRTF(const QString &rtf)
     }
     cancelLoad();
     const QFont font = document()->defaultFont();
-    auto *blank = new QTextDocument(this);
-    blank->setDefaultFont(font);
-    setDefaultTabs(*blank);
-    replaceDocument(blank);
+    // A box that only shows its text shows the start of it at once, read here, while the whole
+    // is read on the worker. A box that can be edited stands empty meanwhile: nothing typed
+    // into a part may be lost when the whole arrives.
+    auto *first = new QTextDocument(this);
+    first->setDefaultFont(font);
+    setDefaultTabs(*first);
+    if (isReadOnly()) {
+        rtf::ReadOptions start;
+        start.stopAfter = kPreviewSize;
+        rtf::read(rtf::toBytes(rtf), *first, start);
+    }
+    replaceDocument(first);
 
     auto load = std::make_shared<PendingLoad>();
     QThread *home = thread();
@@ -179,7 +188,19 @@ void RichTextBox::finishLoad(const std::shared_ptr<PendingLoad> &load)
     }
     m_load.reset();
     doc->setParent(this);
+    // The start shown meanwhile is the start of the whole: where the reader was, the caret
+    // and the selection stay.
+    const int anchor = textCursor().anchor(), position = textCursor().position();
+    const int scrolled = verticalScrollBar()->value();
     replaceDocument(doc);
+    if (anchor != 0 || position != 0) {
+        QTextCursor c(doc);
+        const int end = doc->characterCount() - 1;
+        c.setPosition(std::min(anchor, end));
+        c.setPosition(std::min(position, end), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    verticalScrollBar()->setValue(scrolled);
     Q_EMIT Loaded();
 }
 

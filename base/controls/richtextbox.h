@@ -39,12 +39,15 @@ public:
     QString TextRTF() const;
     void setTextRTF(const QString &rtf);
     // As setTextRTF, but a large text is read on a worker thread while the window goes on
-    // painting: the box stands empty until Loaded() reports the text shown. Any later change
-    // of the content (another load, setText, clear) wins over a load still running.
+    // painting: meanwhile a read-only box shows the start of the text and an editable one
+    // stands empty, until Loaded() reports the whole text shown. Any later change of the
+    // content (another load, setText, clear) wins over a load still running.
     void loadTextRTF(const QString &rtf);
     bool loading() const { return m_load != nullptr; }
     // Texts from this size on load in the background.
     static constexpr qsizetype kBackgroundLoadSize = 256 * 1024;
+    // How much of such a text a read-only box shows before the whole is read.
+    static constexpr qsizetype kPreviewSize = 64 * 1024;
     void clear();
     QString Text() const;
     void setText(const QString &text);

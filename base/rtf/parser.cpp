@@ -160,7 +160,11 @@ void Parser::run(bool fragment)
             break;
         if (m_cancel && (tokens & 0xFFF) == 0 && m_cancel->load(std::memory_order_relaxed))
             return;
+        if (m_stopAfter > 0 && t.offset >= m_stopAfter)
+            m_stopAtParagraph = true;
         handle(t);
+        if (m_stopped)
+            break;
     }
     flushBytes();
     flushRun();
@@ -195,6 +199,8 @@ void Parser::runPlain()
             emitChars(rest.mid(start, i - start));
         if (i < rest.size()) {
             paragraph();
+            if (m_stopAfter > 0 && i >= m_stopAfter)
+                break;
             if (rest[i] == u'\r' && i + 1 < rest.size() && rest[i + 1] == u'\n')
                 ++i;
         }
@@ -1224,6 +1230,7 @@ void Parser::paragraph()
     const Group &g = top();
     m_sink.endParagraph(g.para, g.ch);
     m_pendingParagraph = true;
+    m_stopped = m_stopAtParagraph;
 }
 
 void Parser::finishPicture(qsizetype end)

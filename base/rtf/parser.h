@@ -102,6 +102,8 @@ public:
     void run(bool fragment);
     // Polled while running: once it reads true, the walk stops where it is.
     void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
+    // Ends the walk at the first paragraph mark past this offset.
+    void setStopAfter(qsizetype offset) { m_stopAfter = offset; }
 
     const FontEntry *font(int number) const;
     int defaultFont() const { return m_defaultFont; }
@@ -189,6 +191,9 @@ private:
     Lexer m_lexer;
     Sink &m_sink;
     const std::atomic<bool> *m_cancel = nullptr;
+    qsizetype m_stopAfter = 0;
+    bool m_stopAtParagraph = false; // past m_stopAfter: the next paragraph mark ends the walk
+    bool m_stopped = false;
     Decoder m_decoder;
 
     std::vector<Group> m_groups;

@@ -319,8 +319,12 @@ void read(QByteArrayView rtf, QTextDocument &document, const ReadOptions &option
     document.setUndoRedoEnabled(false);
     document.clear();
     DocumentSink sink(document);
+    // A character cut in two at the end is dropped, not read as another code page.
+    if (options.stopAfter > 0 && rtf.size() > 2 * options.stopAfter)
+        rtf = rtf.first(2 * options.stopAfter);
     detail::Parser parser(rtf, sink);
     parser.setCancel(options.cancel);
+    parser.setStopAfter(options.stopAfter);
     sink.setParser(&parser);
     sink.cursor().beginEditBlock();
     parser.run(options.fragment);

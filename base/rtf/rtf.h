@@ -46,6 +46,9 @@ struct ReadOptions {
     bool fragment = false;
     // Set from another thread to stop a long read early; the document then holds a part.
     const std::atomic<bool> *cancel = nullptr;
+    // When set, only the start of a long text is read: the read ends at the first paragraph
+    // mark past this many bytes of input, and never reads more than twice as many.
+    qsizetype stopAfter = 0;
 };
 
 LCBASE_EXPORT bool isRtf(QByteArrayView data);

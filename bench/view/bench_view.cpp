@@ -171,8 +171,8 @@ int main(int argc, char **argv)
     std::printf("RSS before 1,000 clicks %ld KB, after %ld KB (%+ld KB)\n", before, after,
                 after - before);
 
-    // The big file: it loads in the background; count the timer ticks and the viewer's
-    // paints that come through until it is shown.
+    // The big file: its start is shown at once and the whole is read in the background; count
+    // the timer ticks and the viewer's paints that come through until the whole is shown.
     int ticks = 0;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -185,6 +185,17 @@ int main(int argc, char **argv)
     view.M_GAME_ID = kBigGame;
     view.ListFiles(kBigGame, false);
     const double returnedMs = double(big.nsecsElapsed()) / 1e6;
+    // Shown means painted once with the text in it.
+    const auto paintedMs = [&] {
+        const int seen = paints.count;
+        while (paints.count == seen && big.elapsed() < 60000) {
+            view.rtbText->viewport()->update();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return double(big.nsecsElapsed()) / 1e6;
+    };
+    const bool startShown = view.rtbText->document()->toPlainText().startsWith(u"Step 0.0:");
+    const double startMs = paintedMs();
     if (view.rtbText->loading()) {
         QEventLoop wait;
         QObject::connect(view.rtbText, &lc::controls::RichTextBox::Loaded, &wait,
@@ -192,16 +203,16 @@ int main(int argc, char **argv)
         QTimer::singleShot(60000, &wait, &QEventLoop::quit);
         wait.exec();
     }
-    // Shown means painted once with the text in it.
     const int paintsBefore = paints.count;
-    while (paints.count == paintsBefore && big.elapsed() < 60000) {
-        view.rtbText->viewport()->update();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    const double bigMs = double(big.nsecsElapsed()) / 1e6;
+    const double wholeMs = paintedMs();
     const bool shown = view.rtbText->document()->characterCount() > 1000000;
-    std::printf("10 MB file shown in %.0f ms (limit 1500) %s; ListFiles returned after %.0f ms; "
-                "meanwhile %d timer ticks ran and the viewer painted %d times\n",
-                bigMs, shown && bigMs < 1500 ? "ok" : "MISSED", returnedMs, ticks, paintsBefore);
+    std::printf(
+        "10 MB file: its start shown in %.0f ms (limit 1500) %s, the whole file in %.0f ms; "
+        "ListFiles returned after %.0f ms; meanwhile %d timer ticks ran and the viewer "
+        "painted %d times\n",
+        startMs, startShown && startMs < 1500 ? "ok" : "MISSED", wholeMs, returnedMs, ticks,
+        paintsBefore);
+    if (!shown)
+        std::printf("the whole 10 MB file was not shown: MISSED\n");
     return 0;
 }

@@ -469,8 +469,8 @@ private Q_SLOTS:
 
         list(kLong);
         QVERIFY(m_view->rtbText->loading());
-        QCOMPARE(m_view->rtbText->document()->characterCount(), 1);
-        // Nothing is drawn yet, but a Quick Clip or a print of the whole file takes all of it.
+        // Its start shows at once, ending with a whole line; a Quick Clip or a print of the
+        // whole file takes all of it.
         QSignalSpy clips(m_view.get(), &ctlView::SendQuick);
         m_view->QuickClipAll();
         QVERIFY(clips.at(0).at(1).toString().endsWith(QStringLiteral("The end.")));
@@ -491,8 +491,16 @@ private Q_SLOTS:
         QTest::mouseClick(report->viewport(), Qt::LeftButton, {},
                           report->visualRect(report->model()->index(0, 0)).center());
         QVERIFY(m_view->rtbText->loading());
+        const QString start = m_view->rtbText->document()->toPlainText();
+        QVERIFY(start.size() > 1000);
+        QVERIFY(!start.contains(QStringLiteral("The end.")));
+        QVERIFY(start.trimmed().endsWith(QStringLiteral("walkthrough text.")));
+        // What the reader selected in the start stays selected in the whole.
+        m_view->rtbText->setSelStart(19);
+        m_view->rtbText->setSelLength(11);
         QTRY_VERIFY_WITH_TIMEOUT(!m_view->rtbText->loading(), 10000);
         QVERIFY(m_view->rtbText->Text().endsWith(QStringLiteral("The end.")));
+        QCOMPARE(m_view->rtbText->SelText(), QStringLiteral("walkthrough"));
         // Each finished load reported itself: the short one and the whole long one.
         QCOMPARE(loaded.count(), 2);
 

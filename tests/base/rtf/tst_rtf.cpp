@@ -290,6 +290,33 @@ private Q_SLOTS:
         QCOMPARE(text("{\\rtf1 a\\\r\nb\r\nc}"), QStringLiteral("a\nbc"));
     }
 
+    // Only the start of a long text: whole paragraphs past the limit, or a cut at twice it.
+    void readTheStartOnly()
+    {
+        QByteArray lines = "{\\rtf1 ", oneLine = "{\\rtf1 ";
+        for (int i = 0; lines.size() < 4000; ++i)
+            lines += "Line " + QByteArray::number(i) + " of \\b many\\b0 .\\par ";
+        while (oneLine.size() < 4000)
+            oneLine += "word ";
+        lc::rtf::ReadOptions start;
+        start.stopAfter = 1000;
+        QTextDocument doc;
+        lc::rtf::read(lines + "}", doc, start);
+        const QString shown = doc.toPlainText();
+        // 1,000 bytes of markup are about 600 characters of text.
+        QVERIFY(shown.size() > 550 && shown.size() < 700);
+        QVERIFY(shown.endsWith(QStringLiteral(" of many.")));
+        lc::rtf::read(oneLine + "}", doc, start);
+        QVERIFY(doc.toPlainText().size() > 1000 && doc.toPlainText().size() <= 2000);
+        // Plain text, cut between the bytes of one character, still reads as UTF-8.
+        QByteArray plain = "Start of the text.\r";
+        while (plain.size() < 4000)
+            plain += "Ünder the bridge.\r\n";
+        lc::rtf::read(plain, doc, start);
+        QVERIFY(doc.toPlainText().startsWith(U(u"Start of the text.\n\u00dcnder the bridge.\n")));
+        QVERIFY(doc.blockCount() > 40 && doc.blockCount() < 70);
+    }
+
     void fontFamilies_data()
     {
         QTest::addColumn<QByteArray>("family");
