@@ -150,7 +150,7 @@ void RichTextBox::loadTextRTF(const QString &rtf)
     if (isReadOnly()) {
         rtf::ReadOptions start;
         start.stopAfter = kPreviewSize;
-        rtf::read(rtf::toBytes(rtf), *first, start);
+        rtf::read(rtf::toBytes(rtf.left(2 * kPreviewSize)), *first, start);
     }
     replaceDocument(first);
 
