@@ -78,6 +78,7 @@ struct RichTextBox::PendingLoad {
     QThread *worker = nullptr;
     QTextDocument *doc = nullptr; // set by the worker before it finishes
     QString rtf;                  // what the worker reads; also the text asked meanwhile
+    std::optional<QString> plain; // its plain text, once asked for
 };
 
 RichTextBox::~RichTextBox()
@@ -220,8 +221,11 @@ void RichTextBox::clear()
 
 QString RichTextBox::Text() const
 {
-    if (m_load)
-        return rtf::plainText(rtf::toBytes(m_load->rtf));
+    if (m_load) {
+        if (!m_load->plain)
+            m_load->plain = rtf::plainText(rtf::toBytes(m_load->rtf));
+        return *m_load->plain;
+    }
     QString out;
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
         if (b != document()->begin())

@@ -495,6 +495,7 @@ private Q_SLOTS:
         QVERIFY(start.size() > 1000);
         QVERIFY(!start.contains(QStringLiteral("The end.")));
         QVERIFY(start.trimmed().endsWith(QStringLiteral("walkthrough text.")));
+        QVERIFY(m_view->rtbText->Text().endsWith(QStringLiteral("The end.")));
         // What the reader selected in the start stays selected in the whole.
         m_view->rtbText->setSelStart(19);
         m_view->rtbText->setSelLength(11);
