@@ -10,6 +10,7 @@
 #include "frmFavorite.h"
 #include "frmFindFiles.h"
 #include "modADO.h"
+#include "tabstrip.h"
 #include "twips.h"
 #include "uiservice.h"
 
@@ -38,6 +39,8 @@ void frmMain::ReloadPanes()
 {
     lblCaption->setText(QStringLiteral("Re-Loading..."));
     ctlView->Reset();
+    // The game last listed may not be in the collection now shown: no caption names it.
+    ctlView->M_GAME.clear();
     ctlDetails->Reset();
     ctlTree->Reset();
     ctlTree->setSearch_Text(QStringLiteral("Re-Loading Tree..."));
@@ -74,6 +77,12 @@ void frmMain::connectPanes()
     const GameQueries tree{[t = ctlTree](const QString &k) { return t->GameName(k); },
                            [t = ctlTree](const QString &k) { return t->GameGenre(k); },
                            [t = ctlTree](const QString &k) { return t->GamePlatform(k); }};
+
+    // Back on the files with no game listed, the caption names the collection again.
+    connect(ctlView->tbsTabs, &lc::controls::TabStrip::Click, this, [this](int index) {
+        if (index == 1 && ctlView->M_GAME.isEmpty())
+            SetFilesCaption();
+    });
 
     // The tree pane's events.
     connect(ctlTree, &ctlTree::TreeNodeClick, this,

@@ -75,6 +75,14 @@ private Q_SLOTS:
         QVERIFY(p.view().lvFiles->height() > p.view().rtbText->height() / 4);
         Q_EMIT p.details().BookmarkSelect(QStringLiteral("X_1"));
         QCOMPARE(clicks.count(), 1);
+        // After another collection is opened, back from the browser the caption names no game
+        // of the old one.
+        QVERIFY(QFile::copy(p.home.dbPath(), p.home.file(QStringLiteral("other.mdb"))));
+        p.home.ui().files.enqueue(p.home.file(QStringLiteral("other.mdb")));
+        p.form.menus().mnuFileConnect->trigger();
+        p.view().SelectTab(2);
+        p.view().SelectTab(1);
+        QCOMPARE(p.form.windowTitle(), QStringLiteral("Lorecase - [other] - Files"));
     }
 
     // The panes' close buttons and toolbar toggles move the View menu's check marks.
