@@ -246,8 +246,15 @@ void frmClip::mnuFilePrint_Click()
     if (!ui::service().printDialog(printer, this))
         return;
     const Margins margins;
+    bool printed = true;
     if (m_print)
-        m_print(*txtRTF->document(), printer, margins);
+        printed = m_print(*txtRTF->document(), printer, margins);
     else
         txtRTF->document()->print(&printer);
+    if (printed && printer.printerState() != QPrinter::Error)
+        return;
+    const QString why = QStringLiteral("The Quick Clips could not be printed.");
+    errorlog::Reporter::program().write(QStringLiteral("frmClip"),
+                                        QStringLiteral("mnuFilePrint_Click"), db::Error{1, why});
+    ui::msgBox(why, ui::Buttons::Ok, ui::Icon::Exclamation);
 }

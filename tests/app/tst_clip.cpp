@@ -259,6 +259,15 @@ private Q_SLOTS:
         QCOMPARE(used.left, 800);
         QCOMPARE(used.bottom, 1000);
         QCOMPARE(home.ui().messages().size(), 1);
+        // A print that fails says so and is logged; the clips stay.
+        w.setPrintRoutine(
+            [](const QTextDocument &, QPrinter &, const frmClip::Margins &) { return false; });
+        home.ui().printAnswers.enqueue(true);
+        w.mnuFilePrint->trigger();
+        QCOMPARE(home.ui().messages().last(),
+                 QStringLiteral("The Quick Clips could not be printed."));
+        QVERIFY(home.read(QStringLiteral("error.log")).contains("mnuFilePrint_Click"));
+        QCOMPARE(w.textBox()->Text(), QStringLiteral("clip"));
     }
 };
 
