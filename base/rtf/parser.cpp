@@ -160,8 +160,6 @@ void Parser::run(bool fragment)
             break;
         if (m_cancel && (tokens & 0xFFF) == 0 && m_cancel->load(std::memory_order_relaxed))
             return;
-        if (m_stopAfter > 0 && t.offset >= m_stopAfter)
-            m_stopAtParagraph = true;
         handle(t);
         if (m_stopped)
             break;
@@ -1230,7 +1228,7 @@ void Parser::paragraph()
     const Group &g = top();
     m_sink.endParagraph(g.para, g.ch);
     m_pendingParagraph = true;
-    m_stopped = m_stopAtParagraph;
+    m_stopped = m_stopAfter > 0 && m_lexer.offset() >= m_stopAfter;
 }
 
 void Parser::finishPicture(qsizetype end)

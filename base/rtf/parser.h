@@ -192,8 +192,7 @@ private:
     Sink &m_sink;
     const std::atomic<bool> *m_cancel = nullptr;
     qsizetype m_stopAfter = 0;
-    bool m_stopAtParagraph = false; // past m_stopAfter: the next paragraph mark ends the walk
-    bool m_stopped = false;
+    bool m_stopped = false; // a paragraph mark past m_stopAfter ended the walk
     Decoder m_decoder;
 
     std::vector<Group> m_groups;
