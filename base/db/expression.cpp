@@ -749,20 +749,18 @@ Tri compareCell(const Cell &cell, CmpOp op, const Constant &k, const Pools &pool
 {
     if (cell.type == Cell::Null || cell.type == Cell::Gone)
         return Tri::Unknown;
-    const bool isNumber = cell.type == Cell::Int || cell.type == Cell::Real;
+    const bool isNumber = cell.isNumber();
     Number cellNum;
-    if (cell.type == Cell::Int)
-        cellNum.i = cell.i;
+    if (cell.isInt())
+        cellNum.i = pools.intOf(cell);
     else if (cell.type == Cell::Real)
-        cellNum = Number{false, 0, cell.d};
+        cellNum = Number{false, 0, pools.realOf(cell)};
     int c = 0;
     switch (k.kind) {
     case Constant::Null:
         return Tri::Unknown;
     case Constant::Bool: {
-        const bool truth = cell.type == Cell::Int    ? cell.i != 0
-                           : cell.type == Cell::Real ? cell.d != 0
-                                                     : true;
+        const bool truth = isNumber ? (cell.isInt() ? cellNum.i != 0 : cellNum.d != 0) : true;
         return fromBool((truth == k.truth) == (op == CmpOp::Eq));
     }
     case Constant::Int:

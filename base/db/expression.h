@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace lc::db::detail {
@@ -85,22 +86,63 @@ QString quoteIdentifier(const QString &name);
 int compareText(const QString &a, const QString &b);
 inline constexpr const char *kCollation = "lc_nocase";
 
-// One stored value. Text and blobs live in pools, and the cell is packed to 9 bytes: loading
-// a large table is mostly the cost of touching fresh memory for its cells.
+// One stored value in five bytes: loading a large table is mostly the cost of touching fresh
+// memory for its cells. An integer that fits in 32 bits is kept in the cell itself; wider
+// integers, reals, texts and blobs live in the pools and the cell holds their slot.
 struct __attribute__((packed)) Cell {
-    enum Type : quint8 { Null, Int, Real, Text, Blob, Gone };
+    enum Type : quint8 { Null, Int, WideInt, Real, Text, Blob, Gone };
     union {
-        qint64 i;
-        double d;
+        qint32 i;
         quint32 ref;
     };
     Type type; // left uninitialized: blocks of cells are allocated ahead and filled by the loader
+
+    bool isInt() const { return type == Int || type == WideInt; }
+    bool isNumber() const { return type == Int || type == WideInt || type == Real; }
 };
-static_assert(sizeof(Cell) == 9);
+static_assert(sizeof(Cell) == 5);
 
 struct Pools {
     std::vector<QString> texts;
     std::vector<QByteArray> blobs;
+    std::vector<qint64> wideInts;
+    std::vector<double> reals;
+
+    // Only for a cell that isInt() or is Real.
+    qint64 intOf(const Cell &c) const { return c.type == Cell::Int ? c.i : wideInts[c.ref]; }
+    double realOf(const Cell &c) const { return reals[c.ref]; }
+
+    // Assign a number, reusing the cell's slot when it already holds one of that kind.
+    [[gnu::always_inline]] inline void setInt(Cell &c, qint64 v)
+    {
+        if (v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max())
+            [[likely]] {
+            c.type = Cell::Int;
+            c.i = qint32(v);
+        } else {
+            setWideInt(c, v);
+        }
+    }
+    [[gnu::noinline]] void setWideInt(Cell &c, qint64 v)
+    {
+        if (c.type == Cell::WideInt) {
+            wideInts[c.ref] = v;
+        } else {
+            c.type = Cell::WideInt;
+            c.ref = quint32(wideInts.size());
+            wideInts.push_back(v);
+        }
+    }
+    void setReal(Cell &c, double v)
+    {
+        if (c.type == Cell::Real) {
+            reals[c.ref] = v;
+        } else {
+            c.type = Cell::Real;
+            c.ref = quint32(reals.size());
+            reals.push_back(v);
+        }
+    }
 };
 
 enum class Tri : quint8 { False, True, Unknown };

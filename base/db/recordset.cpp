@@ -343,7 +343,7 @@ struct Recordset::Impl {
     int n() const { return allRows ? rowCount() : int(visible.size()); }
     int visibleRow(int at) const { return allRows ? at : visible[size_t(at)]; }
     // Every change of position goes through here, so cur is always right.
-    inline void moveTo(int p)
+    [[gnu::always_inline]] inline void moveTo(int p)
     {
         pos = p;
         currentDeleted = false;
@@ -390,13 +390,15 @@ struct Recordset::Impl {
         return -1;
     }
 
-    QVariant value(const Cell &c) const
+    [[gnu::always_inline]] inline QVariant value(const Cell &c) const
     {
         switch (c.type) {
         case Cell::Int:
             return QVariant(qlonglong(c.i));
+        case Cell::WideInt:
+            return QVariant(qlonglong(pools.wideInts[c.ref]));
         case Cell::Real:
-            return QVariant(c.d);
+            return QVariant(pools.reals[c.ref]);
         case Cell::Text:
             return QVariant(pools.texts[c.ref]);
         case Cell::Blob:
@@ -411,12 +413,10 @@ struct Recordset::Impl {
     {
         switch (v.typeId()) {
         case QMetaType::LongLong:
-            c.type = Cell::Int;
-            c.i = v.toLongLong();
+            pools.setInt(c, v.toLongLong());
             return;
         case QMetaType::Double:
-            c.type = Cell::Real;
-            c.d = v.toDouble();
+            pools.setReal(c, v.toDouble());
             return;
         case QMetaType::QString:
             if (c.type == Cell::Text) {
@@ -445,7 +445,7 @@ struct Recordset::Impl {
 
     // The value of a valid field index on the current row, or the pending one while editing.
     // Walking rows lands here twice per row or more: the common case stays small and inline.
-    QVariant fieldAt(int index)
+    [[gnu::always_inline]] inline QVariant fieldAt(int index)
     {
         if (mode == Browsing && cur) [[likely]] {
             clearError();
@@ -553,12 +553,12 @@ bool Recordset::Impl::load(RowStore *outCells, detail::Pools *outPools)
             Cell &cell = out[c];
             switch (sqlite3_value_type(v)) {
             case SQLITE_INTEGER:
-                cell.type = Cell::Int;
-                cell.i = sqlite3_value_int64(v);
+                cell.type = Cell::Null; // no slot to reuse
+                outPools->setInt(cell, sqlite3_value_int64(v));
                 break;
             case SQLITE_FLOAT:
-                cell.type = Cell::Real;
-                cell.d = sqlite3_value_double(v);
+                cell.type = Cell::Null;
+                outPools->setReal(cell, sqlite3_value_double(v));
                 break;
             case SQLITE_TEXT: {
                 const char *text = reinterpret_cast<const char *>(sqlite3_value_text(v));
@@ -581,8 +581,8 @@ bool Recordset::Impl::load(RowStore *outCells, detail::Pools *outPools)
             }
         }
         if (rowidField < 0) {
-            out[nf].type = Cell::Int;
-            out[nf].i = sqlite3_column_int64(st, nf);
+            out[nf].type = Cell::Null;
+            outPools->setInt(out[nf], sqlite3_column_int64(st, nf));
         }
     }
     const QString why = QString::fromUtf8(sqlite3_errmsg(handle));
@@ -749,16 +749,19 @@ bool Recordset::Impl::rowKey(Index &ix, int r, bool intern, Key *key)
             return false;
         if (ix.truth[p]) {
             key->tag[p] = KeyTruth;
-            key->v[p] = c.type == Cell::Int ? c.i != 0 : c.type == Cell::Real ? c.d != 0 : 1;
+            key->v[p] = c.isInt()              ? pools.intOf(c) != 0
+                        : c.type == Cell::Real ? pools.realOf(c) != 0
+                                               : 1;
             continue;
         }
         switch (c.type) {
         case Cell::Int:
+        case Cell::WideInt:
             key->tag[p] = KeyInt;
-            key->v[p] = c.i;
+            key->v[p] = pools.intOf(c);
             break;
         case Cell::Real:
-            numberKey(detail::Number{false, 0, c.d}, &key->v[p], &key->tag[p]);
+            numberKey(detail::Number{false, 0, pools.realOf(c)}, &key->v[p], &key->tag[p]);
             break;
         case Cell::Text: {
             const QString folded = pools.texts[c.ref].toCaseFolded();
@@ -1384,7 +1387,7 @@ bool Recordset::update()
         d->cancelEdit();
         return true;
     }
-    qint64 rowid = adding ? 0 : d->row(d->editRow)[d->idCol].i;
+    qint64 rowid = adding ? 0 : d->pools.intOf(d->row(d->editRow)[d->idCol]);
 
     QString sql;
     if (adding && columns.empty()) {
@@ -1469,16 +1472,15 @@ bool Recordset::update()
         Cell *fresh = d->cells.append();
         for (int c = 0; c < d->stride; ++c)
             fresh[c] = Cell();
-        fresh[d->idCol].type = Cell::Int;
-        fresh[d->idCol].i = rowid;
+        fresh[d->idCol].type = Cell::Null;
+        d->pools.setInt(fresh[d->idCol], rowid);
     } else {
         d->indexRemove(r);
     }
     for (int c = 0; c < d->nf; ++c)
         d->store(d->row(r)[c], values[size_t(c)]);
     if (d->rowidField < 0) {
-        d->row(r)[d->nf].type = Cell::Int;
-        d->row(r)[d->nf].i = rowid;
+        d->pools.setInt(d->row(r)[d->nf], rowid);
     }
     d->indexAdd(r);
     if (adding) {
@@ -1518,7 +1520,7 @@ bool Recordset::deleteCurrent()
     sqlite3_stmt *st = nullptr;
     int rc = sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_bind_int64(st, 1, d->row(r)[d->idCol].i);
+        rc = sqlite3_bind_int64(st, 1, d->pools.intOf(d->row(r)[d->idCol]));
     if (rc == SQLITE_OK)
         rc = sqlite3_step(st);
     const QString why = QString::fromUtf8(sqlite3_errmsg(handle));

@@ -619,6 +619,40 @@ private Q_SLOTS:
         QCOMPARE(rs.fieldIndex(QStringLiteral("rowid")), -1);
     }
 
+    // Small integers sit in the row itself, wide ones and reals beside it: both kinds must
+    // read, filter, count, change kind on an edit, and address their row.
+    void wideNumbersAndRowIds()
+    {
+        const QString path = makeDb();
+        RawDb raw(path);
+        raw.exec(QStringLiteral("INSERT INTO platform VALUES(4294967296, 5000000000, 'Wide', "
+                                "'W', -2147483649)"));
+        Connection conn;
+        QVERIFY(conn.open(path));
+        Recordset rs;
+        QVERIFY(rs.open(QStringLiteral("SELECT auto_id, cat, in_use FROM platform"), conn));
+        QVERIFY(rs.find(QStringLiteral("cat > 4000000000")));
+        QCOMPARE(rs.field(QStringLiteral("auto_id")).toLongLong(), Q_INT64_C(4294967296));
+        QCOMPARE(rs.field(QStringLiteral("in_use")).toLongLong(), Q_INT64_C(-2147483649));
+        QCOMPARE(rs.count(QStringLiteral("cat = 5000000000")), 1);
+        QCOMPARE(rs.count(QStringLiteral("cat = 705032704")), 0); // the low 32 bits
+        QCOMPARE(rs.count(QStringLiteral("in_use = True")), 4);
+
+        QVERIFY(rs.setField(QStringLiteral("cat"), 7));
+        QVERIFY(rs.setField(QStringLiteral("in_use"), Q_INT64_C(-9000000000)));
+        QVERIFY(rs.update());
+        QCOMPARE(rs.field(QStringLiteral("cat")).toLongLong(), 7);
+        QCOMPARE(rs.field(QStringLiteral("in_use")).toLongLong(), Q_INT64_C(-9000000000));
+        QVERIFY(rs.setField(QStringLiteral("cat"), 2.5));
+        QVERIFY(rs.update());
+        QCOMPARE(rs.count(QStringLiteral("cat = 2.5")), 2);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT in_use FROM platform WHERE auto_id = "
+                                           "4294967296")),
+                 QVariant(Q_INT64_C(-9000000000)));
+        QVERIFY(rs.deleteCurrent());
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT count(*) FROM platform")), QVariant(qint64(6)));
+    }
+
     void addNewStoresTextExactly()
     {
         const QString path = makeDb();
