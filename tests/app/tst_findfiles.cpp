@@ -163,6 +163,15 @@ private Q_SLOTS:
                                                     << "dt" << QList<qint32>{2};
         QTest::newRow("skipped field breaks the join") << "codes Magazine"
                                                        << "dt" << QList<qint32>{};
+        // The short fields share one index column with the start of the text.
+        QTest::newRow("source word, description asked") << "Magazine"
+                                                        << "d" << QList<qint32>{};
+        QTest::newRow("source word, source asked") << "Magazine"
+                                                   << "s" << QList<qint32>{2};
+        QTest::newRow("text start, short fields asked") << "maps"
+                                                        << "ds" << QList<qint32>{};
+        QTest::newRow("source into text, short fields asked") << "site caf"
+                                                              << "ds" << QList<qint32>{};
     }
     void matchRule()
     {
