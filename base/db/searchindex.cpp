@@ -11,7 +11,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <iterator>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace lc::db {
@@ -157,6 +161,27 @@ qint64 rowHash(qint64 gameId, qint64 subCat, QByteArrayView d, QByteArrayView s,
     return qint64(qHashMulti(0, gameId, subCat, d, s, rtf));
 }
 
+// A file row as the index keeps it, its text decoded.
+struct Entry {
+    qint64 id = 0, gameId = 0, subCat = 0, hash = 0;
+    QByteArray d, s, t;
+
+    // Columns of the source statement: auto_id, game_id, sub_cat, desc, src, txt_rtf.
+    static Entry of(const Stmt &row)
+    {
+        Entry e;
+        const QByteArrayView d = row.view(3), s = row.view(4), rtfText = row.view(5);
+        e.id = row.i64(0);
+        e.gameId = row.i64(1);
+        e.subCat = row.i64(2);
+        e.hash = rowHash(e.gameId, e.subCat, d, s, rtfText);
+        e.d = d.toByteArray();
+        e.s = s.toByteArray();
+        e.t = SearchIndex::indexedText(QString::fromUtf8(rtfText)).toUtf8();
+        return e;
+    }
+};
+
 // Writes and removes entries; schema is "main" on the builder, "lcsearch" on the program's
 // connection.
 class Writer {
@@ -199,24 +224,21 @@ public:
         }
         return done;
     }
-    // Columns of the source statement: auto_id, game_id, sub_cat, desc, src, txt_rtf.
-    bool add(const Stmt &row)
+    bool add(const Stmt &row) { return add(Entry::of(row)); }
+    bool add(const Entry &e)
     {
-        const qint64 id = row.i64(0);
-        const QByteArrayView d = row.view(3), s = row.view(4), rtfText = row.view(5);
-        const QByteArray t = SearchIndex::indexedText(QString::fromUtf8(rtfText)).toUtf8();
-        m_doc.bind(1, id);
-        m_doc.bind(2, row.i64(1));
-        m_doc.bind(3, row.i64(2));
-        m_doc.bind(4, rowHash(row.i64(1), row.i64(2), d, s, rtfText));
-        m_doc.bind(5, d);
-        m_doc.bind(6, s);
-        m_txt.bind(1, id);
-        m_txt.bind(2, t);
-        m_fts.bind(1, id);
-        m_fts.bind(2, d);
-        m_fts.bind(3, s);
-        m_fts.bind(4, t);
+        m_doc.bind(1, e.id);
+        m_doc.bind(2, e.gameId);
+        m_doc.bind(3, e.subCat);
+        m_doc.bind(4, e.hash);
+        m_doc.bind(5, e.d);
+        m_doc.bind(6, e.s);
+        m_txt.bind(1, e.id);
+        m_txt.bind(2, e.t);
+        m_fts.bind(1, e.id);
+        m_fts.bind(2, e.d);
+        m_fts.bind(3, e.s);
+        m_fts.bind(4, e.t);
         bool done = true;
         for (Stmt *st : {&m_doc, &m_txt, &m_fts}) {
             done = st->step() == SQLITE_DONE && done;
@@ -496,6 +518,103 @@ bool SearchIndex::prepare(Connection &conn, const Progress &progress, Error *err
 
 namespace {
 
+// Reads the collection's files in id order and decodes their texts on a thread of its own,
+// a batch at a time, while the builder writes the batches already read: with a second core
+// the decoding costs the build no time.
+class Reader {
+public:
+    explicit Reader(const QString &dbPath) : m_path(dbPath.toUtf8()), m_thread([this] { run(); }) {}
+    ~Reader()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+
+    // The next batch; false, or an empty batch, at the end.
+    bool next(std::vector<Entry> *batch)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        batch->clear();
+        if (m_ready.empty())
+            return m_error.isEmpty();
+        batch->swap(m_ready.front());
+        m_ready.pop_front();
+        m_changed.notify_all();
+        return true;
+    }
+    // Why the reading failed; empty when it did not. Asked after the last batch.
+    QString error()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_error;
+    }
+
+private:
+    static constexpr size_t kBatch = 256;
+    static constexpr size_t kQueued = 8;
+
+    void run()
+    {
+        QString why;
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(m_path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 2000);
+            Stmt rows(db, QByteArray("SELECT ") + kColumns + " FROM main.file ORDER BY auto_id");
+            std::vector<Entry> batch;
+            int rc = rows.ok() ? SQLITE_DONE : SQLITE_ERROR;
+            bool handed = true;
+            while (handed && rows.ok() && (rc = rows.step()) == SQLITE_ROW) {
+                batch.push_back(Entry::of(rows));
+                if (batch.size() == kBatch)
+                    handed = hand(batch);
+            }
+            if (handed && rc == SQLITE_DONE)
+                hand(batch);
+            else if (handed)
+                why = QStringLiteral("Cannot read the files for the search index: %1")
+                          .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+        } else {
+            why = QStringLiteral("Cannot open %1 for the search index.")
+                      .arg(QString::fromUtf8(m_path));
+        }
+        sqlite3_close_v2(db);
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_error = why;
+        m_done = true;
+        m_changed.notify_all();
+    }
+    // Waits for room in the queue; false when the builder stopped.
+    bool hand(std::vector<Entry> &batch)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ready.size() < kQueued || m_stop; });
+        if (m_stop)
+            return false;
+        if (!batch.empty())
+            m_ready.push_back(std::move(batch));
+        batch.clear();
+        m_changed.notify_all();
+        return true;
+    }
+
+    const QByteArray m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<Entry>> m_ready;
+    QString m_error;
+    bool m_done = false;
+    bool m_stop = false;
+    std::thread m_thread; // last: started once everything above is made
+};
+
 // Fills a fresh side file from the collection; false when cancelled or failed.
 bool buildSide(const QString &fresh, const QString &dbPath, const SearchIndex::Progress &progress,
                Error *error)
@@ -504,8 +623,9 @@ bool buildSide(const QString &fresh, const QString &dbPath, const SearchIndex::P
     sqlite3 *w = worker.db();
     // A half-made file is thrown away, so it needs no journal.
     if (!worker.ok() ||
-        !exec(w, "PRAGMA main.journal_mode = OFF; PRAGMA main.synchronous = OFF; "
-                 "PRAGMA main.cache_size = -65536;") ||
+        // Large pages hold the plain texts of about 1.5 KB with less room left over.
+        !exec(w, "PRAGMA main.page_size = 16384; PRAGMA main.journal_mode = OFF; "
+                 "PRAGMA main.synchronous = OFF; PRAGMA main.cache_size = -65536;") ||
         !exec(w, kSideSchema) ||
         // The bulk load writes large segments and merges them once at the end, instead of
         // merging as it goes.
@@ -516,20 +636,22 @@ bool buildSide(const QString &fresh, const QString &dbPath, const SearchIndex::P
         return setError(w, error);
     const qint64 total = countFiles(w, "src");
     bool ok = true, cancelled = false;
+    QString readError;
     {
         Writer writer(w, "main");
-        Stmt rows(w, QByteArray("SELECT ") + kColumns + " FROM src.file ORDER BY auto_id");
-        ok = writer.ok() && rows.ok();
+        Reader reader(dbPath);
+        ok = writer.ok();
         qint64 done = 0;
-        int rc = SQLITE_DONE;
-        while (ok && (rc = rows.step()) == SQLITE_ROW) {
-            ok = writer.add(rows);
-            if (++done % kProgressRows == 0 && progress && !progress(done, total)) {
-                cancelled = true;
-                break;
+        std::vector<Entry> batch;
+        while (ok && !cancelled && reader.next(&batch) && !batch.empty()) {
+            for (const Entry &e : batch) {
+                ok = ok && writer.add(e);
+                if (++done % kProgressRows == 0 && progress && !progress(done, total))
+                    cancelled = true;
             }
         }
-        ok = ok && !cancelled && rc == SQLITE_DONE;
+        readError = ok && !cancelled ? reader.error() : QString();
+        ok = ok && !cancelled && readError.isEmpty();
     }
     // One segment, then the usual merging for the small writes of later saves. The merge is
     // long, so events keep running and Cancel still counts.
@@ -554,7 +676,9 @@ bool buildSide(const QString &fresh, const QString &dbPath, const SearchIndex::P
             progress(total, total);
         return true;
     }
-    if (!cancelled)
+    if (!readError.isEmpty() && error)
+        *error = {ErrDatabase, readError};
+    else if (!cancelled)
         setError(w, error);
     exec(w, "ROLLBACK");
     return false;

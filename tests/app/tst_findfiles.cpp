@@ -221,6 +221,35 @@ private Q_SLOTS:
         QVERIFY(SearchIndex::needsRebuild(conn));
     }
 
+    // The files are read on a thread of their own while the index is written: a Cancel in the
+    // middle stops both and keeps nothing half made; the next build reads every file in order.
+    void rebuildCancelledThenWhole()
+    {
+        TestHome home;
+        seed(home);
+        home.sql(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500) "
+            "INSERT INTO file(game_id, sub_cat, \"desc\", src, txt_rtf) SELECT 1, 1, "
+            "'Moved ' || i, '', '{\\rtf1 Zelda page ' || i || '\\par}' FROM n"));
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(SearchIndex::attach(conn));
+        int calls = 0;
+        QVERIFY(!SearchIndex::rebuild(conn, [&](qint64 done, qint64 total) {
+            ++calls;
+            return done < 512 && done < total;
+        }));
+        QCOMPARE(calls, 2);
+        QVERIFY(SearchIndex::needsRebuild(conn));
+        qint64 last = 0;
+        QVERIFY(SearchIndex::rebuild(conn, [&](qint64 done, qint64) {
+            last = done;
+            return true;
+        }));
+        QCOMPARE(last, 1503);
+        QCOMPARE(viaIndex(conn), reference(conn));
+    }
+
     // Every write path goes through the recordset's add, update and delete on the file table:
     // after each, the index gives what the rule gives on every file decoded anew.
     void indexEqualsReferenceAfterWrites()
