@@ -988,10 +988,14 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
             ids.swap(both);
         }
     }
-    std::vector<qint64> listed;
-    listed.reserve(ids.size() + checks.size());
-    std::set_union(ids.begin(), ids.end(), checks.begin(), checks.end(),
-                   std::back_inserter(listed));
+    // Without candidates to check, the hits are the list as they stand.
+    std::vector<qint64> merged;
+    if (!checks.empty()) {
+        merged.reserve(ids.size() + checks.size());
+        std::set_union(ids.begin(), ids.end(), checks.begin(), checks.end(),
+                       std::back_inserter(merged));
+    }
+    const std::vector<qint64> &listed = checks.empty() ? ids : merged;
     if (listed.empty())
         return true;
 
@@ -1006,7 +1010,7 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
     // The row under st is a hit; false when the search is to stop.
     const auto emitHit = [&](qint64 id, const Stmt &st, bool *stop) {
         const QString desc = st.text(3);
-        if (!std::binary_search(ids.begin(), ids.end(), id) &&
+        if (!checks.empty() && !std::binary_search(ids.begin(), ids.end(), id) &&
             !matches(shortOnly, desc, st.text(4), QString()))
             return;
         const Hit hit{qint32(id), qint32(st.i64(1)), quint8(st.i64(2)), desc};
