@@ -16,6 +16,18 @@ namespace {
 // held locked by someone else is reported promptly.
 constexpr int kBusyTimeoutMs = 500;
 
+// Before SQLite's first use in the process. Without counting the memory it hands out, its
+// allocator takes no lock of its own, so connections on different threads (a search looked up
+// in parts, a build reading while it writes) do not queue for every allocation. Nothing here
+// asks SQLite how much memory it uses. Too late only when something else used SQLite first.
+void configureOnce()
+{
+    static const bool configured = [] {
+        return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    }();
+    (void)configured;
+}
+
 int collateNoCase(void *, int lenA, const void *a, int lenB, const void *b)
 {
     return detail::compareText(QString::fromUtf8(static_cast<const char *>(a), lenA),
@@ -125,6 +137,7 @@ bool Connection::open(const QString &path)
     if (info.size() == 0)
         return fail(ErrDatabase, QStringLiteral("The database file %1 is empty.").arg(path));
 
+    configureOnce();
     sqlite3 *db = nullptr;
     // Read-write but never create: a mistyped path must not leave an empty database behind.
     // A connection belongs to one thread at a time, so SQLite's per-call locking is only cost.

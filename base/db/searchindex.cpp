@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <iterator>
@@ -860,6 +861,94 @@ bool collectIds(Stmt &st, std::vector<qint64> &ids)
 // Above this many candidates one pass over the short-field table beats a lookup per id.
 constexpr size_t kScanAbove = 4096;
 
+// Above this span of file ids a phrase is looked up in parts at once, one per processor: the
+// lists of common trigrams are long, and reading them is most of a search.
+constexpr qint64 kPartsAbove = 8192;
+constexpr unsigned kMostParts = 4;
+
+// The ids a query of the side file yields over the ids from lo to hi, in order. The query names
+// the side file's tables "lcsearch.", takes the given texts as ?1, ?2... and the ids it may
+// look at from ?8 to ?9.
+bool rangeIds(sqlite3 *db, const QByteArray &sql, const QByteArrayList &texts, qint64 lo, qint64 hi,
+              std::vector<qint64> &out)
+{
+    Stmt st(db, sql);
+    if (!st.ok())
+        return false;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        st.bind(int(i + 1), texts[i]);
+    st.bind(8, lo);
+    st.bind(9, hi);
+    return collectIds(st, out);
+}
+
+int stopHandler(void *context)
+{
+    return static_cast<const std::atomic<bool> *>(context)->load() ? 1 : 0;
+}
+
+// The same ids over every id. On a large collection the ids are cut into parts looked up at
+// once: the first on the caller's connection, the others each on a thread and a connection of
+// their own to the side file. Those see only what the side file holds committed, so the caller
+// must have no transaction open; it is searched whole otherwise. A part whose connection fails
+// is looked up on the caller's connection afterwards.
+bool partedIds(sqlite3 *db, const QString &side, const QByteArray &sql, const QByteArrayList &texts,
+               std::vector<qint64> &out)
+{
+    Stmt range(db, "SELECT (SELECT min(id) FROM lcsearch.doc), (SELECT max(id) FROM lcsearch.doc)");
+    if (!range.ok() || range.step() != SQLITE_ROW)
+        return false;
+    const qint64 first = range.i64(0), last = range.i64(1);
+    const unsigned parts = std::min(kMostParts, std::thread::hardware_concurrency());
+    if (parts < 2 || last - first < kPartsAbove || !sqlite3_get_autocommit(db))
+        return rangeIds(db, sql, texts, INT64_MIN, INT64_MAX, out);
+    struct Part {
+        qint64 lo = 0, hi = 0;
+        std::vector<qint64> ids;
+        bool done = false;
+    };
+    std::vector<Part> cut(parts);
+    for (unsigned k = 0; k < parts; ++k) {
+        cut[k].lo = k == 0 ? INT64_MIN : first + (last - first) * qint64(k) / qint64(parts) + 1;
+        cut[k].hi =
+            k + 1 == parts ? INT64_MAX : first + (last - first) * qint64(k + 1) / qint64(parts);
+    }
+    // There the side file is the main database.
+    const QByteArray own = QByteArray(sql).replace("lcsearch.", "main.");
+    const QByteArray path = side.toUtf8();
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (unsigned k = 1; k < parts; ++k)
+        threads.emplace_back([&, k] {
+            Part &part = cut[k];
+            sqlite3 *h = nullptr;
+            if (sqlite3_open_v2(path.constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                nullptr) == SQLITE_OK &&
+                exec(h, "PRAGMA query_only = 1")) {
+                sqlite3_busy_timeout(h, 2000);
+                sqlite3_progress_handler(h, 20000, stopHandler, &stop);
+                part.done = rangeIds(h, own, texts, part.lo, part.hi, part.ids);
+            }
+            sqlite3_close_v2(h);
+        });
+    // A failure or a stop asked by the caller's tick ends the other parts too.
+    bool ok = rangeIds(db, sql, texts, cut[0].lo, cut[0].hi, cut[0].ids);
+    if (!ok)
+        stop = true;
+    for (std::thread &t : threads)
+        t.join();
+    for (unsigned k = 1; ok && k < parts; ++k)
+        if (!cut[k].done) {
+            cut[k].ids.clear();
+            ok = rangeIds(db, sql, texts, cut[k].lo, cut[k].hi, cut[k].ids);
+        }
+    if (!ok)
+        return false;
+    for (const Part &part : cut)
+        out.insert(out.end(), part.ids.begin(), part.ids.end());
+    return true;
+}
+
 } // namespace
 
 bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &callbacks,
@@ -912,15 +1001,16 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
         return rc == SQLITE_DONE || failed(rc);
     };
 
-    if (length < 3 || query.gameId != 0) {
-        // Trigrams cannot narrow one or two characters, and one game's files are few: the
-        // rule is applied to the stored plain text directly.
-        QByteArrayList full;
-        for (const QByteArray &c : columns)
-            full << (c == "t" ? QByteArray("coalesce(x.t, '')") : "doc." + c);
-        Stmt st(db, list + (query.text_ ? " LEFT JOIN lcsearch.txt AS x ON x.id = doc.id" : "") +
-                        " WHERE instr(" + full.join(" || ' ' || ") + ", ?1) > 0" + andCond +
-                        " ORDER BY doc.id");
+    // The rule applied to the stored plain text directly.
+    QByteArrayList full;
+    for (const QByteArray &c : columns)
+        full << (c == "t" ? QByteArray("coalesce(x.t, '')") : "doc." + c);
+    const QByteArray plainRule =
+        (query.text_ ? " LEFT JOIN lcsearch.txt AS x ON x.id = doc.id" : QByteArray()) +
+        " WHERE instr(" + full.join(" || ' ' || ") + ", ?1) > 0" + andCond;
+    if (query.gameId != 0) {
+        // One game's files are few: the rule is applied to them directly.
+        Stmt st(db, list + plainRule + " ORDER BY doc.id");
         if (!st.ok())
             return setError(db, error);
         st.bind(1, utf8);
@@ -938,14 +1028,21 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
     const bool joinCovers = !query.text_ || (allFields && length - 1 <= kHead);
     std::vector<qint64> ids;    // hits
     std::vector<qint64> checks; // candidates decided by their short fields
+    const QString side = sidePath(conn.path());
     const auto phraseIds = [&](const QByteArray &indexColumns, std::vector<qint64> &out) {
-        Stmt st(db, "SELECT rowid FROM lcsearch.fts WHERE fts MATCH ?1 ORDER BY rowid");
-        if (!st.ok())
-            return false;
-        st.bind(1, "{" + indexColumns + "} : " + phrase(t));
-        return collectIds(st, out);
+        return partedIds(db, side,
+                         "SELECT rowid FROM lcsearch.fts WHERE fts MATCH ?1 AND rowid BETWEEN ?8 "
+                         "AND ?9 ORDER BY rowid",
+                         {"{" + indexColumns + "} : " + phrase(t)}, out);
     };
-    if (allFields) {
+    if (length < 3) {
+        // Trigrams cannot narrow one or two characters.
+        if (!partedIds(db, side,
+                       "SELECT doc.id FROM lcsearch.doc AS doc" + plainRule +
+                           " AND doc.id BETWEEN ?8 AND ?9 ORDER BY doc.id",
+                       {utf8}, ids))
+            return failed(SQLITE_ERROR);
+    } else if (allFields) {
         if (!phraseIds("t dsh", ids))
             return failed(SQLITE_ERROR);
     } else {
@@ -954,7 +1051,7 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
         if (shortFields && !phraseIds("dsh", checks))
             return failed(SQLITE_ERROR);
     }
-    if (columns.size() > 1 && t.contains(u' ') && !joinCovers) {
+    if (length >= 3 && columns.size() > 1 && t.contains(u' ') && !joinCovers) {
         // A match over the blank between two fields: candidates checked with the rule on the
         // fields joined, the text cut to what such a match can reach.
         QByteArrayList joined;
@@ -966,18 +1063,18 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
         const QByteArray from =
             query.text_ ? " JOIN lcsearch.txt AS x ON x.id = doc.id" : QByteArray();
         const QByteArray spanning = spanningCandidates(t, columns);
-        Stmt st(db, spanning.isEmpty()
-                        ? "SELECT doc.id FROM lcsearch.doc AS doc" + from + " WHERE " + exact
-                        : "SELECT doc.id FROM lcsearch.fts AS fts CROSS JOIN lcsearch.doc AS doc "
-                          "ON doc.id = fts.rowid" +
-                              from + " WHERE fts MATCH ?2 AND " + exact);
-        if (!st.ok())
-            return setError(db, error);
-        st.bind(1, utf8);
-        if (!spanning.isEmpty())
-            st.bind(2, spanning);
         std::vector<qint64> more;
-        if (!collectIds(st, more))
+        if (!(spanning.isEmpty()
+                  ? partedIds(db, side,
+                              "SELECT doc.id FROM lcsearch.doc AS doc" + from + " WHERE " + exact +
+                                  " AND doc.id BETWEEN ?8 AND ?9",
+                              {utf8}, more)
+                  : partedIds(db, side,
+                              "SELECT doc.id FROM lcsearch.fts AS fts CROSS JOIN lcsearch.doc AS "
+                              "doc ON doc.id = fts.rowid" +
+                                  from + " WHERE fts MATCH ?2 AND " + exact +
+                                  " AND fts.rowid BETWEEN ?8 AND ?9",
+                              {utf8, spanning}, more)))
             return failed(SQLITE_ERROR);
         if (!more.empty()) {
             std::sort(more.begin(), more.end());

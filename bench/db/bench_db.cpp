@@ -29,9 +29,9 @@ namespace {
 
 constexpr int kGames = 20000;
 constexpr int kFiles = 200000;
-constexpr int kRuns = 15;        // a shared machine is noisy: alternate the two and keep the best
-constexpr int kScanSample = 100; // scans are slow: time a sample and scale it
-constexpr int kFreshSamples = 7; // fresh processes per contender; the median is judged
+constexpr int kRuns = 15;         // a shared machine is noisy: alternate the two and keep the best
+constexpr int kScanSample = 100;  // scans are slow: time a sample and scale it
+constexpr int kFreshSamples = 15; // fresh processes per contender; the median is judged
 
 bool exec(sqlite3 *db, const char *sql)
 {

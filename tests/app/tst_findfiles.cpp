@@ -250,6 +250,37 @@ private Q_SLOTS:
         QCOMPARE(viaIndex(conn), reference(conn));
     }
 
+    // Ids spread wide enough that the index is looked up in parts at once, each part on a
+    // connection of its own: every kind of match gives the rule's files, across the parts.
+    void searchInParts()
+    {
+        TestHome home;
+        seed(home);
+        home.sql(QStringLiteral(
+            "INSERT INTO file(auto_id, game_id, sub_cat, \"desc\", src, txt_rtf) VALUES"
+            "(4000, 1, 1, 'Zelda maps', 'Fan site', '{\\rtf1 the par and caf\\''e9\\par}'),"
+            "(9000, 1, 2, 'guide', 'Zelda', '{\\rtf1 Fan site notes\\par}'),"
+            "(12000, 1, 3, 'Zelda guide', 'Magazine', '{\\rtf1 the old gate\\par}'),"
+            "(20000, 1, 1, 'codes', 'Fan', '{\\rtf1 site Zelda\\par}')"));
+        lc::db::Connection conn;
+        QVERIFY(conn.open(home.dbPath()));
+        QVERIFY(SearchIndex::rebuild(conn));
+        SearchIndex::Query query;
+        query.text = QStringLiteral("Zelda");
+        query.text_ = true;
+        QCOMPARE(find(conn, query), (QList<qint32>{4000, 9000, 12000, 20000}));
+        for (const char *text : {"Zelda", "e", "Fa", "guide Fan", "Fan site", "Magazine the",
+                                 "the old gate", "codes Fan site"})
+            for (const char *fields : {"dst", "ds", "t", "d", "st"}) {
+                query.text = QString::fromUtf8(text);
+                query.description = strchr(fields, 'd');
+                query.source = strchr(fields, 's');
+                query.text_ = strchr(fields, 't');
+                const QList<qint32> rule = find(conn, query, &SearchIndex::scan);
+                QVERIFY2(find(conn, query) == rule, qPrintable(query.text + u' ' + fields));
+            }
+    }
+
     // Every write path goes through the recordset's add, update and delete on the file table:
     // after each, the index gives what the rule gives on every file decoded anew.
     void indexEqualsReferenceAfterWrites()
