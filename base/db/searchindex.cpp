@@ -887,65 +887,89 @@ int stopHandler(void *context)
     return static_cast<const std::atomic<bool> *>(context)->load() ? 1 : 0;
 }
 
-// The same ids over every id. On a large collection the ids are cut into parts looked up at
-// once: the first on the caller's connection, the others each on a thread and a connection of
-// their own to the side file. Those see only what the side file holds committed, so the caller
-// must have no transaction open; it is searched whole otherwise. A part whose connection fails
-// is looked up on the caller's connection afterwards.
-bool partedIds(sqlite3 *db, const QString &side, const QByteArray &sql, const QByteArrayList &texts,
-               std::vector<qint64> &out)
+// A query of the side file for a connection: the caller's names the side file's tables
+// "lcsearch.", a part's own connection has it as its main database.
+QByteArray on(bool own, const QByteArray &sql)
 {
+    return own ? sql : QByteArray(sql).replace("lcsearch.", "main.");
+}
+
+using Range = std::pair<qint64, qint64>;
+
+// The runs of ids a search over every file is cut into: one per processor on a large
+// collection, else one for every id. The other parts are looked up on connections of their
+// own, which see only what the side file holds committed, so with a transaction open on the
+// caller's connection nothing is cut.
+std::vector<Range> partsOf(sqlite3 *db)
+{
+    const std::vector<Range> whole{{INT64_MIN, INT64_MAX}};
     Stmt range(db, "SELECT (SELECT min(id) FROM lcsearch.doc), (SELECT max(id) FROM lcsearch.doc)");
     if (!range.ok() || range.step() != SQLITE_ROW)
-        return false;
+        return whole;
     const qint64 first = range.i64(0), last = range.i64(1);
     const unsigned parts = std::min(kMostParts, std::thread::hardware_concurrency());
     if (parts < 2 || last - first < kPartsAbove || !sqlite3_get_autocommit(db))
-        return rangeIds(db, sql, texts, INT64_MIN, INT64_MAX, out);
-    struct Part {
-        qint64 lo = 0, hi = 0;
-        std::vector<qint64> ids;
-        bool done = false;
-    };
-    std::vector<Part> cut(parts);
+        return whole;
+    std::vector<Range> cut(parts);
     for (unsigned k = 0; k < parts; ++k) {
-        cut[k].lo = k == 0 ? INT64_MIN : first + (last - first) * qint64(k) / qint64(parts) + 1;
-        cut[k].hi =
+        cut[k].first = k == 0 ? INT64_MIN : first + (last - first) * qint64(k) / qint64(parts) + 1;
+        cut[k].second =
             k + 1 == parts ? INT64_MAX : first + (last - first) * qint64(k + 1) / qint64(parts);
     }
-    // There the side file is the main database.
-    const QByteArray own = QByteArray(sql).replace("lcsearch.", "main.");
+    return cut;
+}
+
+// Does one part of a search: the ids of the range on the connection h, the caller's own when
+// `own`. False when it failed or is to stop.
+using PartWork = std::function<bool(sqlite3 *h, bool own, size_t k, const Range &range)>;
+
+// Runs the work over every part at once: the first part on the caller's connection, the others
+// each on a thread and a connection of their own to the side file. A stop or failure of the
+// first ends the others. A part whose own connection failed is done on the caller's connection
+// afterwards. False when a part failed (or stopped) on the caller's connection.
+bool inParts(sqlite3 *db, const QString &side, const std::vector<Range> &parts,
+             const PartWork &work)
+{
     const QByteArray path = side.toUtf8();
     std::atomic<bool> stop{false};
+    std::vector<char> done(parts.size(), 0);
     std::vector<std::thread> threads;
-    for (unsigned k = 1; k < parts; ++k)
+    for (size_t k = 1; k < parts.size(); ++k)
         threads.emplace_back([&, k] {
-            Part &part = cut[k];
             sqlite3 *h = nullptr;
             if (sqlite3_open_v2(path.constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                 nullptr) == SQLITE_OK &&
                 exec(h, "PRAGMA query_only = 1")) {
                 sqlite3_busy_timeout(h, 2000);
                 sqlite3_progress_handler(h, 20000, stopHandler, &stop);
-                part.done = rangeIds(h, own, texts, part.lo, part.hi, part.ids);
+                done[k] = work(h, false, k, parts[k]);
             }
             sqlite3_close_v2(h);
         });
-    // A failure or a stop asked by the caller's tick ends the other parts too.
-    bool ok = rangeIds(db, sql, texts, cut[0].lo, cut[0].hi, cut[0].ids);
+    bool ok = work(db, true, 0, parts[0]);
     if (!ok)
         stop = true;
     for (std::thread &t : threads)
         t.join();
-    for (unsigned k = 1; ok && k < parts; ++k)
-        if (!cut[k].done) {
-            cut[k].ids.clear();
-            ok = rangeIds(db, sql, texts, cut[k].lo, cut[k].hi, cut[k].ids);
-        }
-    if (!ok)
+    for (size_t k = 1; ok && k < parts.size(); ++k)
+        if (!done[k])
+            ok = work(db, true, k, parts[k]);
+    return ok;
+}
+
+// The ids a query of the side file yields over every id, in order (see rangeIds).
+bool partedIds(sqlite3 *db, const QString &side, const QByteArray &sql, const QByteArrayList &texts,
+               std::vector<qint64> &out)
+{
+    const std::vector<Range> parts = partsOf(db);
+    std::vector<std::vector<qint64>> found(parts.size());
+    if (!inParts(db, side, parts, [&](sqlite3 *h, bool own, size_t k, const Range &range) {
+            found[k].clear();
+            return rangeIds(h, on(own, sql), texts, range.first, range.second, found[k]);
+        }))
         return false;
-    for (const Part &part : cut)
-        out.insert(out.end(), part.ids.begin(), part.ids.end());
+    for (const std::vector<qint64> &ids : found)
+        out.insert(out.end(), ids.begin(), ids.end());
     return true;
 }
 
@@ -1104,26 +1128,25 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
     };
     Query shortOnly = query;
     shortOnly.text_ = false;
-    // The row under st is a hit; false when the search is to stop.
-    const auto emitHit = [&](qint64 id, const Stmt &st, bool *stop) {
-        const QString desc = st.text(3);
+    // Whether the row under st is a hit, and the hit it is. Also called on the parts' threads.
+    const auto hitOf = [&](qint64 id, const Stmt &st, Hit *hit) {
+        QString desc = st.text(3);
         if (!checks.empty() && !std::binary_search(ids.begin(), ids.end(), id) &&
             !matches(shortOnly, desc, st.text(4), QString()))
-            return;
-        const Hit hit{qint32(id), qint32(st.i64(1)), quint8(st.i64(2)), desc};
-        *stop = callbacks.hit && !callbacks.hit(hit);
+            return false;
+        *hit = Hit{qint32(id), qint32(st.i64(1)), quint8(st.i64(2)), std::move(desc)};
+        return true;
     };
-    bool stop = false;
     if (listed.size() <= kScanAbove) {
         Stmt st(db, list + " WHERE doc.id = ?1");
         if (!st.ok())
             return setError(db, error);
+        Hit hit;
         for (qint64 id : listed) {
             st.bind(1, id);
             const int rc = st.step();
             if (rc == SQLITE_ROW && wanted(st.i64(1), st.i64(2))) {
-                emitHit(id, st, &stop);
-                if (stop)
+                if (hitOf(id, st, &hit) && callbacks.hit && !callbacks.hit(hit))
                     return true;
             } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
                 return failed(rc);
@@ -1132,22 +1155,47 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
         }
         return true;
     }
-    Stmt st(db, list + (cond.isEmpty() ? QByteArray() : " WHERE " + cond) + " ORDER BY doc.id");
-    if (!st.ok())
-        return setError(db, error);
-    auto next = listed.begin();
-    int rc = SQLITE_DONE;
-    while (next != listed.end() && (rc = st.step()) == SQLITE_ROW) {
-        const qint64 id = st.i64(0);
-        while (next != listed.end() && *next < id)
-            ++next;
-        if (next == listed.end() || *next != id)
-            continue;
-        emitHit(id, st, &stop);
-        if (stop)
-            return true;
-    }
-    return rc == SQLITE_DONE || rc == SQLITE_ROW || failed(rc);
+    // Many hits: the short-field table read beside the sorted ids, in parts at once. The first
+    // part's hits are handed on as they are read, the others' once every part is read.
+    const std::vector<Range> parts = partsOf(db);
+    std::vector<std::vector<Hit>> later(parts.size());
+    bool stopped = false;
+    const bool ok =
+        inParts(db, side, parts, [&](sqlite3 *h, bool own, size_t k, const Range &range) {
+            Stmt st(h, on(own,
+                          list + " WHERE doc.id BETWEEN ?8 AND ?9" + andCond + " ORDER BY doc.id"));
+            if (!st.ok())
+                return false;
+            st.bind(8, range.first);
+            st.bind(9, range.second);
+            later[k].clear();
+            auto next = std::lower_bound(listed.begin(), listed.end(), range.first);
+            Hit hit;
+            int rc = SQLITE_DONE;
+            while (next != listed.end() && (rc = st.step()) == SQLITE_ROW) {
+                const qint64 id = st.i64(0);
+                while (next != listed.end() && *next < id)
+                    ++next;
+                if (next == listed.end() || *next != id || !hitOf(id, st, &hit))
+                    continue;
+                if (k > 0) {
+                    later[k].push_back(std::move(hit));
+                } else if (callbacks.hit && !callbacks.hit(hit)) {
+                    stopped = true;
+                    return false;
+                }
+            }
+            return rc == SQLITE_DONE || rc == SQLITE_ROW;
+        });
+    if (stopped)
+        return true;
+    if (!ok)
+        return failed(SQLITE_ERROR);
+    for (const std::vector<Hit> &hits : later)
+        for (const Hit &hit : hits)
+            if (callbacks.hit && !callbacks.hit(hit))
+                return true;
+    return true;
 }
 
 bool SearchIndex::scan(Connection &conn, const Query &query, const Callbacks &callbacks,

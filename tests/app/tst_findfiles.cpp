@@ -279,6 +279,32 @@ private Q_SLOTS:
                 const QList<qint32> rule = find(conn, query, &SearchIndex::scan);
                 QVERIFY2(find(conn, query) == rule, qPrintable(query.text + u' ' + fields));
             }
+        // Hits enough that the listing reads the short fields in parts too; a stop asked by
+        // the caller ends it after the hits already handed on, in order.
+        home.sql(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4500) "
+            "INSERT INTO file(auto_id, game_id, sub_cat, \"desc\", src, txt_rtf) SELECT 3 * i + "
+            "20000, 1, 1 + i % 3, 'Moved ' || i, 'Zelda', '{\\rtf1 Moved page\\par}' FROM n"));
+        QVERIFY(SearchIndex::rebuild(conn));
+        query.text = QStringLiteral("Moved");
+        for (const char *fields : {"dst", "d", "s"}) {
+            query.description = strchr(fields, 'd');
+            query.source = strchr(fields, 's');
+            query.text_ = strchr(fields, 't');
+            const QList<qint32> rule = find(conn, query, &SearchIndex::scan);
+            QCOMPARE(rule.size(), fields[0] == 's' ? 0 : 4500);
+            QCOMPARE(find(conn, query), rule);
+        }
+        query.categories = {2, 3};
+        QCOMPARE(find(conn, query), find(conn, query, &SearchIndex::scan));
+        QList<qint32> first;
+        SearchIndex::Callbacks callbacks;
+        callbacks.hit = [&](const SearchIndex::Hit &hit) {
+            first << hit.id;
+            return first.size() < 10;
+        };
+        QVERIFY(SearchIndex::search(conn, query, callbacks));
+        QCOMPARE(first, find(conn, query, &SearchIndex::scan).mid(0, 10));
     }
 
     // Every write path goes through the recordset's add, update and delete on the file table:
