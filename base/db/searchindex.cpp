@@ -16,6 +16,7 @@
 #include <deque>
 #include <iterator>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -861,8 +862,8 @@ bool collectIds(Stmt &st, std::vector<qint64> &ids)
 // Above this many candidates one pass over the short-field table beats a lookup per id.
 constexpr size_t kScanAbove = 4096;
 
-// Above this span of file ids a phrase is looked up in parts at once, one per processor: the
-// lists of common trigrams are long, and reading them is most of a search.
+// Above this span of file ids a search is cut into parts looked up at once, one per processor:
+// the lists of common trigrams are long, and reading them is most of a search.
 constexpr qint64 kPartsAbove = 8192;
 constexpr unsigned kMostParts = 4;
 
@@ -934,18 +935,24 @@ bool inParts(sqlite3 *db, const QString &side, const std::vector<Range> &parts,
     std::atomic<bool> stop{false};
     std::vector<char> done(parts.size(), 0);
     std::vector<std::thread> threads;
+    // A part without a thread, when the system has none to give, is done like a failed one.
     for (size_t k = 1; k < parts.size(); ++k)
-        threads.emplace_back([&, k] {
-            sqlite3 *h = nullptr;
-            if (sqlite3_open_v2(path.constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                nullptr) == SQLITE_OK &&
-                exec(h, "PRAGMA query_only = 1")) {
-                sqlite3_busy_timeout(h, 2000);
-                sqlite3_progress_handler(h, 20000, stopHandler, &stop);
-                done[k] = work(h, false, k, parts[k]);
-            }
-            sqlite3_close_v2(h);
-        });
+        try {
+            threads.emplace_back([&, k] {
+                sqlite3 *h = nullptr;
+                if (sqlite3_open_v2(path.constData(), &h,
+                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                    nullptr) == SQLITE_OK &&
+                    exec(h, "PRAGMA query_only = 1")) {
+                    sqlite3_busy_timeout(h, 2000);
+                    sqlite3_progress_handler(h, 20000, stopHandler, &stop);
+                    done[k] = work(h, false, k, parts[k]);
+                }
+                sqlite3_close_v2(h);
+            });
+        } catch (const std::system_error &) {
+            break;
+        }
     bool ok = work(db, true, 0, parts[0]);
     if (!ok)
         stop = true;
