@@ -965,10 +965,9 @@ bool inParts(sqlite3 *db, const QString &side, const std::vector<Range> &parts,
 }
 
 // The ids a query of the side file yields over every id, in order (see rangeIds).
-bool partedIds(sqlite3 *db, const QString &side, const QByteArray &sql, const QByteArrayList &texts,
-               std::vector<qint64> &out)
+bool partedIds(sqlite3 *db, const QString &side, const std::vector<Range> &parts,
+               const QByteArray &sql, const QByteArrayList &texts, std::vector<qint64> &out)
 {
-    const std::vector<Range> parts = partsOf(db);
     std::vector<std::vector<qint64>> found(parts.size());
     if (!inParts(db, side, parts, [&](sqlite3 *h, bool own, size_t k, const Range &range) {
             found[k].clear();
@@ -1059,16 +1058,18 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
     const bool joinCovers = !query.text_ || (allFields && length - 1 <= kHead);
     std::vector<qint64> ids;    // hits
     std::vector<qint64> checks; // candidates decided by their short fields
+    // The same cut for every step of this search.
     const QString side = sidePath(conn.path());
+    const std::vector<Range> parts = partsOf(db);
     const auto phraseIds = [&](const QByteArray &indexColumns, std::vector<qint64> &out) {
-        return partedIds(db, side,
+        return partedIds(db, side, parts,
                          "SELECT rowid FROM lcsearch.fts WHERE fts MATCH ?1 AND rowid BETWEEN ?8 "
                          "AND ?9 ORDER BY rowid",
                          {"{" + indexColumns + "} : " + phrase(t)}, out);
     };
     if (length < 3) {
         // Trigrams cannot narrow one or two characters.
-        if (!partedIds(db, side,
+        if (!partedIds(db, side, parts,
                        "SELECT doc.id FROM lcsearch.doc AS doc" + plainRule +
                            " AND doc.id BETWEEN ?8 AND ?9 ORDER BY doc.id",
                        {utf8}, ids))
@@ -1096,11 +1097,11 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
         const QByteArray spanning = spanningCandidates(t, columns);
         std::vector<qint64> more;
         if (!(spanning.isEmpty()
-                  ? partedIds(db, side,
+                  ? partedIds(db, side, parts,
                               "SELECT doc.id FROM lcsearch.doc AS doc" + from + " WHERE " + exact +
                                   " AND doc.id BETWEEN ?8 AND ?9",
                               {utf8}, more)
-                  : partedIds(db, side,
+                  : partedIds(db, side, parts,
                               "SELECT doc.id FROM lcsearch.fts AS fts CROSS JOIN lcsearch.doc AS "
                               "doc ON doc.id = fts.rowid" +
                                   from + " WHERE fts MATCH ?2 AND " + exact +
@@ -1164,7 +1165,6 @@ bool SearchIndex::search(Connection &conn, const Query &query, const Callbacks &
     }
     // Many hits: the short-field table read beside the sorted ids, in parts at once. The first
     // part's hits are handed on as they are read, the others' once every part is read.
-    const std::vector<Range> parts = partsOf(db);
     std::vector<std::vector<Hit>> later(parts.size());
     bool stopped = false;
     const bool ok =
