@@ -9,7 +9,8 @@ bool clsCounter::InitCounter()
         m_error = {lc::db::ErrInvalidConnection, QStringLiteral("No database connection.")};
         return false;
     }
-    if (!m_rs.open(m_statement, *M_ADO_CONNECTION)) {
+    // A counter only reads its rows: no row ids to keep.
+    if (!m_rs.open(m_statement, *M_ADO_CONNECTION, lc::db::Recordset::Lock::ReadOnly)) {
         m_error = m_rs.lastError();
         return false;
     }

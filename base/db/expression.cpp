@@ -666,9 +666,10 @@ bool readSimpleEquality(const QString &text, QStringView *column, qint64 *number
     if (digits == 0 || digits > 18 || i != n)
         return false;
     const QStringView name(s + nameAt, nameLen);
-    for (const char *word : {"and", "or", "not", "true", "false", "null", "is"})
-        if (name.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0)
-            return false;
+    if (nameLen <= 5) // the longest word of the language, "false"
+        for (const char *word : {"and", "or", "not", "true", "false", "null", "is"})
+            if (name.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0)
+                return false;
     *column = name;
     *number = negative ? -digitsValue : digitsValue;
     return true;

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -82,6 +83,23 @@ struct Index {
     std::vector<int> table; // entry + 1 per slot, 0 for empty; size is a power of two
     std::vector<int> rows;  // grouped by entry, ascending within each
     bool grouped = false;   // rows filled: an index made for counts alone holds none
+    // Counts alone of one column that holds only 32-bit integers in a narrow range (ids):
+    // the count of each value at value - denseBase, with no entries or table at all.
+    bool dense = false;
+    qint64 denseBase = 0;
+    std::vector<int> denseCounts;
+
+    int countOf(const Key &key) const
+    {
+        if (dense) {
+            const qint64 at = key.v[0] - denseBase;
+            return key.tag[0] == KeyInt && at >= 0 && at < qint64(denseCounts.size())
+                       ? denseCounts[size_t(at)]
+                       : 0;
+        }
+        const Entry *entry = find(key);
+        return entry ? entry->count : 0;
+    }
 
     const Entry *find(const Key &key) const
     {
@@ -218,6 +236,8 @@ public:
     RowStore &operator=(const RowStore &) = delete;
 
     int size() const { return m_rows; }
+    // The last row stored right after row r in the same block, and so in turn with it.
+    int lastInBlock(int r) const { return std::min(m_rows - 1, r | kMask); }
     Cell *row(int r) { return m_blocks[size_t(r) >> kShift] + offset(r); }
     const Cell *row(int r) const { return m_blocks[size_t(r) >> kShift] + offset(r); }
     // Room for one more row; the caller fills every cell.
@@ -277,8 +297,13 @@ private:
 
 } // namespace
 
-struct Recordset::Impl {
+// The walking state (position, current row, recent names) is the Walk part, read inline by
+// the header; everything that changes it goes through moveTo(), setMode(), fail() and
+// clearError() so the inline answers stay right.
+struct Recordset::Impl : Recordset::Walk {
     enum Mode { Browsing, Adding, Editing };
+    static_assert(sizeof(Cell) == kCellBytes && offsetof(Cell, type) == kTypeAt &&
+                  Cell::Int == kIntCell);
 
     bool open = false;
     std::shared_ptr<sqlite3 *> live;
@@ -294,6 +319,8 @@ struct Recordset::Impl {
     int rowidField = -1;
     int idCol = 0;
     int stride = 1;
+    // Read-only: no row ids are kept (none is needed to write), so loading reads less.
+    bool readOnly = false;
 
     RowStore cells;
     detail::Pools pools;
@@ -302,9 +329,7 @@ struct Recordset::Impl {
     // and row are the same and the list stays empty.
     bool allRows = true;
     std::vector<int> visible;
-    int pos = 0;
     bool currentDeleted = false;
-    const Cell *cur = nullptr; // the current row's cells, null when there is none
 
     QString filterText;
     Expr filter;
@@ -321,18 +346,31 @@ struct Recordset::Impl {
     bool fail(int number, const QString &description)
     {
         error = Error{number, description};
+        ready = false;
         return false;
     }
     void clearError()
     {
         if (error.number != ErrNone)
             error = Error::none();
+        ready = mode == Browsing;
+    }
+    void setMode(Mode m)
+    {
+        mode = m;
+        ready = m == Browsing && error.number == ErrNone;
     }
     bool checkOpen()
     {
         if (open)
             return true;
         return fail(ErrObjectClosed, QStringLiteral("The recordset is not open."));
+    }
+    bool checkWritable()
+    {
+        if (!readOnly)
+            return true;
+        return fail(ErrNotAllowed, QStringLiteral("The recordset is read-only."));
     }
     sqlite3 *db() const { return live ? *live : nullptr; }
 
@@ -342,12 +380,28 @@ struct Recordset::Impl {
     bool gone(int r) const { return row(r)[idCol].type == Cell::Gone; }
     int n() const { return allRows ? rowCount() : int(visible.size()); }
     int visibleRow(int at) const { return allRows ? at : visible[size_t(at)]; }
-    // Every change of position goes through here, so cur is always right.
+    // The current row's cells, null when there is none.
+    const Cell *cur() const { return reinterpret_cast<const Cell *>(here); }
+    void leaveRow()
+    {
+        here = nullptr;
+        runLast = nullptr;
+    }
+    // Every change of position goes through here, so the current row is always right. Without
+    // a filter or deleted rows, the rows after it in its block are the ones a step forward
+    // reaches in turn.
     [[gnu::always_inline]] inline void moveTo(int p)
     {
         pos = p;
         currentDeleted = false;
-        cur = p >= 0 && p < n() ? row(visibleRow(p)) : nullptr;
+        if (p < 0 || p >= n()) {
+            leaveRow();
+            return;
+        }
+        const int r = visibleRow(p);
+        here = reinterpret_cast<const unsigned char *>(row(r));
+        const int last = allRows ? cells.lastInBlock(r) : r;
+        runLast = here + size_t(last - r) * size_t(rowBytes);
     }
 
     int currentRow() const
@@ -359,8 +413,8 @@ struct Recordset::Impl {
 
     // Callers walking rows pass the same name strings again and again: remember the last few
     // by identity so a look-up is a pointer comparison.
-    mutable std::array<QString, 4> recentNames;
-    mutable std::array<int, 4> recentIndexes{};
+    mutable std::array<QString, Walk::kNames> recentNames;
+    mutable std::array<int, Walk::kNames> recentIndexes{};
     mutable int recentNext = 0;
 
     int fieldIndex(const QString &name) const
@@ -372,8 +426,15 @@ struct Recordset::Impl {
                 return recentIndexes[k];
         const int found = findField(name);
         if (found >= 0 && !name.isEmpty()) {
-            recentNames[size_t(recentNext)] = name;
-            recentIndexes[size_t(recentNext)] = found;
+            const size_t k = size_t(recentNext);
+            recentNames[k] = name;
+            recentIndexes[k] = found;
+            // The inline path's copy of the slot. Walk is this object's own base: only the
+            // name cache is kept by a const look-up.
+            Walk &w = const_cast<Impl &>(*this);
+            w.names[k] = recentNames[k].constData();
+            w.nameSizes[k] = name.size();
+            w.nameOffsets[k] = found * Walk::kCellBytes;
             recentNext = (recentNext + 1) % int(recentNames.size());
         }
         return found;
@@ -447,9 +508,9 @@ struct Recordset::Impl {
     // Walking rows lands here twice per row or more: the common case stays small and inline.
     [[gnu::always_inline]] inline QVariant fieldAt(int index)
     {
-        if (mode == Browsing && cur) [[likely]] {
+        if (mode == Browsing && here) [[likely]] {
             clearError();
-            return value(cur[index]);
+            return value(cur()[index]);
         }
         return fieldAtSlow(index);
     }
@@ -460,18 +521,18 @@ struct Recordset::Impl {
             return assigned[size_t(index)] ? pending[size_t(index)] : QVariant();
         if (mode == Editing && assigned[size_t(index)])
             return pending[size_t(index)];
-        if (!cur) {
+        if (!here) {
             fail(ErrNoCurrentRecord, currentDeleted
                                          ? QStringLiteral("The current record has been deleted.")
                                          : QStringLiteral("There is no current record."));
             return {};
         }
-        return value(cur[index]);
+        return value(cur()[index]);
     }
 
     void cancelEdit()
     {
-        mode = Browsing;
+        setMode(Browsing);
         editRow = -1;
         pending.clear();
         assigned.clear();
@@ -494,6 +555,7 @@ struct Recordset::Impl {
     Index &indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count, quint64 shape,
                     bool withRows);
     bool rowKey(Index &ix, int r, bool intern, Key *key);
+    bool countDense(Index &ix);
     void indexAdd(int r);
     void indexRemove(int r);
 };
@@ -580,7 +642,7 @@ bool Recordset::Impl::load(RowStore *outCells, detail::Pools *outPools)
                 break;
             }
         }
-        if (rowidField < 0) {
+        if (stride > nf) {
             out[nf].type = Cell::Null;
             outPools->setInt(out[nf], sqlite3_column_int64(st, nf));
         }
@@ -783,6 +845,40 @@ bool Recordset::Impl::rowKey(Index &ix, int r, bool intern, Key *key)
     return true;
 }
 
+// Counts of one column by value in a flat array, when every value is a 32-bit integer and
+// their range is not much wider than the number of rows. False, with nothing kept, otherwise.
+bool Recordset::Impl::countDense(Index &ix)
+{
+    const int column = ix.columns[0];
+    const int rows = rowCount();
+    qint64 low = std::numeric_limits<qint64>::max();
+    qint64 high = std::numeric_limits<qint64>::min();
+    for (int r = 0; r < rows; ++r) {
+        const Cell *rowCells = row(r);
+        const Cell &c = rowCells[column];
+        if (c.type == Cell::Null || rowCells[idCol].type == Cell::Gone)
+            continue;
+        if (c.type != Cell::Int)
+            return false;
+        low = std::min<qint64>(low, c.i);
+        high = std::max<qint64>(high, c.i);
+    }
+    if (low > high)
+        return false; // no value at all: the general index is as small
+    if (high - low >= 2 * qint64(rows) + 4096)
+        return false;
+    ix.denseCounts.assign(size_t(high - low + 1), 0);
+    ix.denseBase = low;
+    for (int r = 0; r < rows; ++r) {
+        const Cell *rowCells = row(r);
+        const Cell &c = rowCells[column];
+        if (c.type == Cell::Int && rowCells[idCol].type != Cell::Gone)
+            ++ix.denseCounts[size_t(c.i - low)];
+    }
+    ix.dense = true;
+    return true;
+}
+
 Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts, int count,
                                  quint64 shape, bool withRows)
 {
@@ -798,6 +894,8 @@ Index &Recordset::Impl::indexFor(const std::array<Part, kMaxIndexColumns> &parts
         ix.columns.push_back(parts[i].column);
         ix.truth.push_back(parts[i].k->kind == Constant::Bool);
     }
+    if (!withRows && count == 1 && !ix.truth[0] && countDense(ix))
+        return ix;
     const int rows = rowCount();
     // First pass: the key of every row and the size of every group; second: the rows, which
     // a count does not need.
@@ -864,6 +962,10 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
         // One column against a whole number: a single probe.
         Key key;
         numberKey(parts[0].k->num, &key.v[0], &key.tag[0]);
+        if (!rows) {
+            *count = ix.countOf(key);
+            return true;
+        }
         if (const Index::Entry *entry = ix.find(key)) {
             *count = entry->count;
             if (rows)
@@ -917,6 +1019,10 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
         probes = next;
     }
     for (int i = 0; i < probeCount; ++i) {
+        if (!rows) {
+            *count += ix.countOf(probes[i]);
+            continue;
+        }
         const Index::Entry *entry = ix.find(probes[i]);
         if (!entry)
             continue;
@@ -954,8 +1060,7 @@ bool Recordset::Impl::countSimple(const QString &text, int *count)
     Key key;
     key.v[0] = value;
     key.tag[0] = KeyInt;
-    const Index::Entry *entry = ix.find(key);
-    *count = entry ? entry->count : 0;
+    *count = ix.countOf(key);
     return true;
 }
 
@@ -974,11 +1079,11 @@ void Recordset::Impl::select(const Expr &expr, std::vector<int> *rows, int *coun
     }
 }
 
-Recordset::Recordset() : d(std::make_unique<Impl>()) {}
+Recordset::Recordset() : d(std::make_unique<Impl>()), m_walk(d.get()) {}
 
 Recordset::~Recordset() = default;
 
-bool Recordset::open(const QString &selectText, Connection &conn)
+bool Recordset::open(const QString &selectText, Connection &conn, Lock lock)
 {
     close();
     d->clearError();
@@ -994,9 +1099,19 @@ bool Recordset::open(const QString &selectText, Connection &conn)
     d->fields = d->stmt.columns;
     d->nf = int(d->fields.size());
     d->live = conn.m_live;
-    d->rowidField = d->findRowidField(conn.handle());
-    d->idCol = d->rowidField >= 0 ? d->rowidField : d->nf;
-    d->stride = d->rowidField >= 0 ? d->nf : d->nf + 1;
+    d->readOnly = lock == Lock::ReadOnly;
+    if (d->readOnly) {
+        // Nothing is written, so no row id is needed; a deleted mark is never set either, and
+        // the first field's cell stands where the row id would be asked.
+        d->rowidField = -1;
+        d->idCol = 0;
+        d->stride = d->nf;
+    } else {
+        d->rowidField = d->findRowidField(conn.handle());
+        d->idCol = d->rowidField >= 0 ? d->rowidField : d->nf;
+        d->stride = d->rowidField >= 0 ? d->nf : d->nf + 1;
+    }
+    d->rowBytes = d->stride * Walk::kCellBytes;
 
     // Edits and deletes address rows by row id, so it is always selected: as the column that
     // is the row id when there is one, else as a hidden extra column.
@@ -1005,7 +1120,7 @@ bool Recordset::open(const QString &selectText, Connection &conn)
         const QString name = detail::quoteIdentifier(d->fields.at(i));
         columns.append(i == d->rowidField ? QStringLiteral("rowid AS ") + name : name);
     }
-    if (d->rowidField < 0)
+    if (d->stride > d->nf)
         columns.append(QStringLiteral("rowid"));
     const QString from = QStringLiteral(" FROM ") + detail::quoteIdentifier(d->stmt.table);
     d->sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + from;
@@ -1076,7 +1191,7 @@ bool Recordset::bof() const
     return d->n() == 0 || d->pos < 0;
 }
 
-bool Recordset::eof() const
+bool Recordset::eofOutOfLine() const
 {
     if (!d->open)
         return true;
@@ -1094,7 +1209,7 @@ void Recordset::moveFirst()
     d->moveTo(0);
 }
 
-void Recordset::moveNext()
+void Recordset::moveNextOutOfLine()
 {
     d->clearError();
     if (!d->checkOpen())
@@ -1164,7 +1279,7 @@ int Recordset::fieldIndex(const QString &name) const
     return d->open ? d->fieldIndex(name) : -1;
 }
 
-QVariant Recordset::field(const QString &name) const
+QVariant Recordset::fieldByName(const QString &name) const
 {
     if (!d->checkOpen())
         return {};
@@ -1280,10 +1395,10 @@ bool Recordset::find(const QString &expr)
 bool Recordset::addNew()
 {
     d->clearError();
-    if (!d->checkOpen())
+    if (!d->checkOpen() || !d->checkWritable())
         return false;
     d->cancelEdit();
-    d->mode = Impl::Adding;
+    d->setMode(Impl::Adding);
     d->pending.assign(size_t(d->nf), QVariant());
     d->assigned.assign(size_t(d->nf), 0);
     return true;
@@ -1292,7 +1407,7 @@ bool Recordset::addNew()
 bool Recordset::setField(const QString &name, const QVariant &value)
 {
     d->clearError();
-    if (!d->checkOpen())
+    if (!d->checkOpen() || !d->checkWritable())
         return false;
     const int index = d->fieldIndex(name);
     if (index < 0)
@@ -1352,7 +1467,7 @@ bool Recordset::setField(const QString &name, const QVariant &value)
         if (r < 0)
             return d->fail(ErrNoCurrentRecord,
                            QStringLiteral("There is no current record to change."));
-        d->mode = Impl::Editing;
+        d->setMode(Impl::Editing);
         d->editRow = r;
         d->pending.assign(size_t(d->nf), QVariant());
         d->assigned.assign(size_t(d->nf), 0);
@@ -1503,7 +1618,7 @@ void Recordset::cancelUpdate()
 bool Recordset::deleteCurrent()
 {
     d->clearError();
-    if (!d->checkOpen())
+    if (!d->checkOpen() || !d->checkWritable())
         return false;
     if (d->mode == Impl::Adding)
         return d->fail(ErrNotAllowed,
@@ -1536,7 +1651,7 @@ bool Recordset::deleteCurrent()
     ++d->goneCount;
     d->visible.erase(d->visible.begin() + d->pos);
     d->currentDeleted = true;
-    d->cur = nullptr;
+    d->leaveRow();
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
+#include <cstring>
 #include <memory>
 
 namespace lc::db {
@@ -25,7 +27,11 @@ public:
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
 
-    bool open(const QString &selectText, Connection &conn);
+    // Optimistic: rows may be added, changed and deleted, written one at a time. ReadOnly: a
+    // recordset that only reads (a counter's) loads faster; adding, changing and deleting
+    // fail with ErrNotAllowed.
+    enum class Lock { Optimistic, ReadOnly };
+    bool open(const QString &selectText, Connection &conn, Lock lock = Lock::Optimistic);
     void close();
     bool isOpen() const;
 
@@ -35,9 +41,9 @@ public:
     // Number of rows visible through the current filter.
     int recordCount() const;
     bool bof() const;
-    bool eof() const;
+    inline bool eof() const;
     void moveFirst();
-    void moveNext();
+    inline void moveNext();
     void movePrevious();
     void moveLast();
     // Zero-based position among the visible rows, -1 at BOF or EOF.
@@ -49,7 +55,7 @@ public:
     int fieldIndex(const QString &name) const;
     // Value of the current row; a null QVariant for NULL. Sets lastError on a bad
     // name or when there is no current row.
-    QVariant field(const QString &name) const;
+    inline QVariant field(const QString &name) const;
     QVariant field(int index) const;
     bool isNull(const QString &name) const;
 
@@ -88,8 +94,71 @@ public:
     QString sqlText() const;
 
 private:
+    // Walking the rows forward (eof, moveNext, field by name) is what every list and tree
+    // load does for each row, so that path is inline here and reads the loaded cells where
+    // they lie. The state it needs is kept by the out-of-line code, which is asked whenever
+    // the inline answer is not certain.
+    struct Walk {
+        static constexpr int kNames = 4;
+        // A cell: a 32-bit value, then its type byte; 1 is an integer held in the cell.
+        static constexpr int kCellBytes = 5;
+        static constexpr int kTypeAt = 4;
+        static constexpr unsigned char kIntCell = 1;
+
+        const unsigned char *here = nullptr;    // the current row's cells; null when there is none
+        const unsigned char *runLast = nullptr; // the last row stored right after it in turn
+        int pos = 0;
+        int rowBytes = 0;
+        bool ready = false; // browsing, with no error to clear: the inline path may answer
+        // Names asked for recently, known by the address of their characters, and the byte
+        // offsets of their cells in a row.
+        std::array<const QChar *, kNames> names{};
+        std::array<qsizetype, kNames> nameSizes{};
+        std::array<int, kNames> nameOffsets{};
+    };
+
+    bool eofOutOfLine() const;
+    void moveNextOutOfLine();
+    QVariant fieldByName(const QString &name) const;
+
     struct Impl;
     std::unique_ptr<Impl> d;
+    Walk *m_walk; // the part of *d the inline path reads
 };
+
+bool Recordset::eof() const
+{
+    return m_walk->here ? false : eofOutOfLine();
+}
+
+void Recordset::moveNext()
+{
+    Walk &w = *m_walk;
+    if (w.here && w.ready && w.here != w.runLast) [[likely]] {
+        w.here += w.rowBytes;
+        ++w.pos;
+        return;
+    }
+    moveNextOutOfLine();
+}
+
+QVariant Recordset::field(const QString &name) const
+{
+    const Walk &w = *m_walk;
+    if (w.here && w.ready) [[likely]] {
+        const QChar *chars = name.constData();
+        for (int k = 0; k < Walk::kNames; ++k) {
+            if (w.names[size_t(k)] == chars && w.nameSizes[size_t(k)] == name.size()) {
+                const unsigned char *cell = w.here + w.nameOffsets[size_t(k)];
+                if (cell[Walk::kTypeAt] != Walk::kIntCell)
+                    break;
+                qint32 value;
+                std::memcpy(&value, cell, sizeof value);
+                return QVariant(qlonglong(value));
+            }
+        }
+    }
+    return fieldByName(name);
+}
 
 } // namespace lc::db

@@ -517,6 +517,84 @@ private Q_SLOTS:
         check();
     }
 
+    // Counts by value take a flat table when a column holds only small integers close
+    // together; any other column must give the same answers the general way.
+    void countsAgreeWhateverTheValues()
+    {
+        const QString path = makeDb(false);
+        {
+            RawDb raw(path);
+            raw.exec(QStringLiteral("BEGIN"));
+            raw.exec(QStringLiteral("CREATE TABLE t(auto_id INTEGER PRIMARY KEY, a INTEGER, "
+                                    "b INTEGER, c INTEGER)"));
+            // a: close small integers, negatives and NULLs; b: the same but one far value;
+            // c: the same but one real and one text.
+            for (int i = 0; i < 600; ++i)
+                raw.exec(QStringLiteral("INSERT INTO t(a, b, c) VALUES(%1, %2, %3)")
+                             .arg(i % 5 == 0 ? QStringLiteral("NULL") : QString::number(i % 9 - 4))
+                             .arg(i == 300 ? QStringLiteral("2000000000") : QString::number(i % 9))
+                             .arg(i == 10   ? QStringLiteral("2.5")
+                                  : i == 11 ? QStringLiteral("'x'")
+                                            : QString::number(i % 9)));
+            raw.exec(QStringLiteral("COMMIT"));
+        }
+        Connection conn;
+        QVERIFY(conn.open(path));
+        Recordset rs;
+        QVERIFY(rs.open(QStringLiteral("SELECT a, b, c FROM t"), conn));
+        const auto agree = [&](const QString &e) {
+            const int indexed = rs.count(e);
+            Recordset::setFilterIndexingForBenchmarks(false);
+            const int scanned = rs.count(e);
+            Recordset::setFilterIndexingForBenchmarks(true);
+            return indexed == scanned ? indexed : -1000 - indexed;
+        };
+        for (const char *column : {"a", "b", "c"})
+            for (const QString &k :
+                 {QStringLiteral("-4"), QStringLiteral("-5"), QStringLiteral("0"),
+                  QStringLiteral("3"), QStringLiteral("'3'"), QStringLiteral("3.0"),
+                  QStringLiteral("2.5"), QStringLiteral("9"), QStringLiteral("2000000000")}) {
+                const QString e = QString::fromLatin1(column) + QStringLiteral(" = ") + k;
+                QVERIFY2(agree(e) >= 0, qPrintable(e));
+            }
+        QCOMPARE(rs.count(QStringLiteral("a = -4")), 53);
+        QCOMPARE(rs.count(QStringLiteral("b = 2000000000")), 1);
+        QCOMPARE(rs.count(QStringLiteral("c = 2.5")), 1);
+        // A row changed or deleted is counted afresh.
+        QVERIFY(rs.setField(QStringLiteral("a"), -4));
+        QVERIFY(rs.update());
+        QCOMPARE(rs.count(QStringLiteral("a = -4")), 54);
+        QVERIFY(rs.deleteCurrent());
+        QCOMPARE(rs.count(QStringLiteral("a = -4")), 53);
+    }
+
+    // A read-only recordset (a counter's) reads and counts like any other and refuses
+    // every write, leaving the table as it was.
+    void readOnlyRecordsetRefusesWrites()
+    {
+        const QString path = makeDb();
+        Connection conn;
+        QVERIFY(conn.open(path));
+        Recordset rs;
+        QVERIFY(
+            rs.open(QStringLiteral("SELECT game_id FROM file"), conn, Recordset::Lock::ReadOnly));
+        QVERIFY(!rs.sqlText().contains(QStringLiteral("rowid")));
+        QCOMPARE(rs.recordCount(), 3);
+        QCOMPARE(rs.count(QStringLiteral("game_id = 1")), 2);
+        QVERIFY(rs.setFilter(QStringLiteral("game_id = 2")));
+        QCOMPARE(rs.field(QStringLiteral("game_id")).toInt(), 2);
+        QVERIFY(!rs.addNew());
+        QCOMPARE(rs.lastError().number, int(ErrNotAllowed));
+        QVERIFY(!rs.editing());
+        QVERIFY(!rs.setField(QStringLiteral("game_id"), 5));
+        QVERIFY(!rs.deleteCurrent());
+        QCOMPARE(rs.lastError().number, int(ErrNotAllowed));
+        QCOMPARE(rs.field(QStringLiteral("game_id")).toInt(), 2);
+        QVERIFY(rs.requery());
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(RawDb(path).scalar(QStringLiteral("SELECT sum(game_id) FROM file")).toInt(), 4);
+    }
+
     // Equality finds use the filter index; the answers must not depend on it.
     void findSearchesForwardInclusive_data()
     {
@@ -760,6 +838,74 @@ private Q_SLOTS:
         QCOMPARE(seen, 3);
         QCOMPARE(rs.recordCount(), 0);
         QVERIFY(rs.bof() && rs.eof());
+    }
+
+    // Walking reads the cells in place; every state that must answer otherwise (a pending
+    // edit, an error to clear, a deleted row, a filter, a block of rows ending, a text or
+    // wide value) is checked along a walk of more rows than one block holds.
+    void walkingAnswersInEveryState()
+    {
+        const QString path = makeDb(false);
+        constexpr int kRows = 9000;
+        {
+            RawDb raw(path);
+            raw.exec(QStringLiteral("BEGIN"));
+            for (int i = 1; i <= kRows; ++i)
+                raw.exec(QStringLiteral("INSERT INTO file(game_id, sub_cat) VALUES(%1, %2)")
+                             .arg(i % 11 == 0   ? QStringLiteral("'t%1'").arg(i)
+                                  : i % 13 == 0 ? QString::number(Q_INT64_C(5000000000) + i)
+                                                : QString::number(i))
+                             .arg(i % 3));
+            raw.exec(QStringLiteral("COMMIT"));
+        }
+        Connection conn;
+        QVERIFY(conn.open(path));
+        Recordset rs;
+        QVERIFY(rs.open(QStringLiteral("SELECT auto_id, game_id, sub_cat FROM file"), conn));
+        const QString id = QStringLiteral("auto_id"), game = QStringLiteral("game_id");
+        const auto expected = [](qint64 i) {
+            return i % 11 == 0   ? QVariant(QStringLiteral("t%1").arg(i))
+                   : i % 13 == 0 ? QVariant(Q_INT64_C(5000000000) + i)
+                                 : QVariant(i);
+        };
+        qint64 next = 1;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext(), ++next) {
+            QCOMPARE(rs.field(id).toLongLong(), next);
+            QCOMPARE(rs.position(), int(next - 1) - (next > 4096 ? 1 : 0));
+            const QVariant g = rs.field(game);
+            QCOMPARE(g.toString(), expected(next).toString());
+            if (next == 100) {
+                QVERIFY(rs.setField(game, 7));
+                QCOMPARE(rs.field(game).toInt(), 7); // the pending value, not the stored one
+            } else if (next == 200) {
+                QVERIFY(rs.field(QStringLiteral("nope")).isNull());
+                QCOMPARE(rs.lastError().number, int(ErrItemNotFound));
+            } else if (next == 4096) {
+                QVERIFY(rs.deleteCurrent());
+                QVERIFY(rs.field(id).isNull() && !rs.eof());
+            }
+            QCOMPARE(rs.lastError().number, next == 200    ? int(ErrItemNotFound)
+                                            : next == 4096 ? int(ErrNoCurrentRecord)
+                                                           : int(ErrNone));
+        }
+        QCOMPARE(next, qint64(kRows + 1));
+        QCOMPARE(rs.recordCount(), kRows - 1);
+        QVERIFY(rs.field(id).isNull());
+        QCOMPARE(rs.lastError().number, int(ErrNoCurrentRecord));
+        rs.moveNext();
+        QCOMPARE(rs.lastError().number, int(ErrNoCurrentRecord));
+
+        QVERIFY(rs.setFilter(QStringLiteral("sub_cat = 1")));
+        qint64 seen = 0;
+        for (; !rs.eof(); rs.moveNext()) {
+            QCOMPARE(rs.field(id).toLongLong() % 3, 1);
+            ++seen;
+        }
+        QCOMPARE(seen, qint64(kRows / 3 - 1)); // less the deleted row 4096
+        rs.close();
+        QVERIFY(rs.eof());
+        QVERIFY(rs.field(id).isNull());
+        QCOMPARE(rs.lastError().number, int(ErrObjectClosed));
     }
 
     void databaseErrorsLeaveMemoryUnchanged()
