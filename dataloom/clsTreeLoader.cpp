@@ -10,8 +10,10 @@
 
 #include <QStringBuilder>
 
+#include <charconv>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -26,6 +28,28 @@ QString caption(const QString &name, int count)
 {
     return name % u" (" % QString::number(count) % u')';
 }
+
+// "column = number" written into one reused text: a count per game makes no new string.
+class CountFilter {
+public:
+    explicit CountFilter(const QString &column) : m_text(column + QStringLiteral(" = "))
+    {
+        m_prefix = m_text.size();
+        m_text.reserve(m_prefix + 24);
+    }
+    const QString &operator()(qlonglong value)
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        m_text.truncate(m_prefix);
+        m_text.append(QLatin1StringView(digits, end - digits));
+        return m_text;
+    }
+
+private:
+    QString m_text;
+    qsizetype m_prefix = 0;
+};
 
 class Loader {
 public:
@@ -150,6 +174,9 @@ private:
         const int fGenre = m_rs.fieldIndex(QStringLiteral("genre_id"));
         const int fName = m_rs.fieldIndex(QStringLiteral("name"));
         const QString image = QStringLiteral("cd"), selImage = QStringLiteral("cd_hot");
+        CountFilter filesOf(QStringLiteral("game_id"));
+        // The genre node keys, made once each: many games share one.
+        std::vector<QString> parents(256 * 9);
         for (m_rs.moveFirst(); !m_rs.eof(); m_rs.moveNext()) {
             const QVariant idValue = m_rs.field(fId);
             const qlonglong id = idValue.toLongLong();
@@ -172,8 +199,10 @@ private:
                                 .arg(name, idValue.toString())});
                 continue;
             }
-            const int files = count(m_files, u"game_id = " % QString::number(id));
-            const QString parent = lc::keys::genreKey(*genre, *platform);
+            const int files = count(m_files, filesOf(id));
+            QString &parent = parents[size_t(*platform) * 9 + *genre];
+            if (parent.isNull())
+                parent = lc::keys::genreKey(*genre, *platform);
             const int node = m_tree.add(parent, lc::keys::gameKey(qint32(id), parent),
                                         caption(name, files), image, selImage);
             if (node < 0)

@@ -171,7 +171,7 @@ void KeyedTree::reserve(int nodes)
 int KeyedTree::add(const QString &parentKey, const QString &key, const QString &text,
                    const QString &image, const QString &selectedImage)
 {
-    if (key.isEmpty() || m_byKey.contains(key))
+    if (key.isEmpty())
         return -1;
     int parent = -1;
     if (!parentKey.isEmpty()) {
@@ -180,6 +180,12 @@ int KeyedTree::add(const QString &parentKey, const QString &key, const QString &
             return -1;
     }
     const int n = count();
+    // One look-up both refuses a key already there and makes the new key's entry.
+    const qsizetype known = m_byKey.size();
+    int &entry = m_byKey[key];
+    if (m_byKey.size() == known)
+        return -1;
+    entry = n;
     const int row = int(childList(parent).size());
     if (m_bulk == 0)
         m_model->beginInsert(modelIndex(parent), row);
@@ -192,7 +198,6 @@ int KeyedTree::add(const QString &parentKey, const QString &key, const QString &
     node.row = row;
     m_nodes.push_back(std::move(node));
     (parent < 0 ? m_top : m_nodes[size_t(parent)].children).push_back(n);
-    m_byKey.insert(key, n);
     if (m_bulk == 0)
         m_model->endInsert();
     return n;
