@@ -54,33 +54,53 @@ inline double medianMs(int runs, const std::function<void()> &work)
 // SQLite cache, statements and indexes all new).
 inline constexpr char kFreshOption[] = "--fresh";
 
-// Times of first runs, each in a fresh process of this same benchmark, the contenders taken
-// turn about so a busy moment of the machine hits them alike. Returns the medians per
-// contender in milliseconds, or an empty list when a child failed.
-inline std::vector<double> freshMedians(const QStringList &contenders, const QString &database,
-                                        int samples)
+// First runs, each in a fresh process of this same benchmark. The medians per contender, in
+// milliseconds, and the median over samples of each contender's time against the first's in
+// the same sample (1 for the first itself).
+struct FreshTimes {
+    std::vector<double> medians;
+    std::vector<double> ratios;
+};
+
+// A sample runs every contender once, back to back, in an order that turns about from one
+// sample to the next: a slow spell of the machine then hits the times a ratio compares
+// alike, which the ratio of two medians taken apart does not promise. Empty when a child
+// failed.
+inline FreshTimes freshTimes(const QStringList &contenders, const QString &database, int samples)
 {
-    std::vector<std::vector<double>> times(static_cast<size_t>(contenders.size()));
-    for (int i = 0; i < samples; ++i)
-        for (int c = 0; c < contenders.size(); ++c) {
+    const size_t n = size_t(contenders.size());
+    std::vector<std::vector<double>> times(n);
+    std::vector<std::vector<double>> ratios(n);
+    for (int i = 0; i < samples; ++i) {
+        std::vector<double> sample(n);
+        for (size_t k = 0; k < n; ++k) {
+            const size_t c = i % 2 == 0 ? k : n - 1 - k;
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             child.start(QCoreApplication::applicationFilePath(),
-                        {QString::fromLatin1(kFreshOption), contenders[c], database});
+                        {QString::fromLatin1(kFreshOption), contenders[qsizetype(c)], database});
             bool ok = false;
-            double ms = 0;
             if (child.waitForFinished(120000) && child.exitCode() == 0)
-                ms = QString::fromLatin1(child.readAllStandardOutput()).trimmed().toDouble(&ok);
-            if (!ok)
+                sample[c] =
+                    QString::fromLatin1(child.readAllStandardOutput()).trimmed().toDouble(&ok);
+            if (!ok || sample[c] <= 0)
                 return {};
-            times[static_cast<size_t>(c)].push_back(ms);
         }
-    std::vector<double> medians;
-    for (auto &t : times) {
-        std::sort(t.begin(), t.end());
-        medians.push_back(t[t.size() / 2]);
+        for (size_t c = 0; c < n; ++c) {
+            times[c].push_back(sample[c]);
+            ratios[c].push_back(sample[c] / sample[0]);
+        }
     }
-    return medians;
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    FreshTimes out;
+    for (size_t c = 0; c < n; ++c) {
+        out.medians.push_back(median(times[c]));
+        out.ratios.push_back(median(ratios[c]));
+    }
+    return out;
 }
 
 } // namespace bench
