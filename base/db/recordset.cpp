@@ -1113,8 +1113,9 @@ bool Recordset::open(const QString &selectText, Connection &conn, Lock lock)
     }
     d->rowBytes = d->stride * Walk::kCellBytes;
 
-    // Edits and deletes address rows by row id, so it is always selected: as the column that
-    // is the row id when there is one, else as a hidden extra column.
+    // Edits and deletes address rows by row id, so unless the recordset is read-only it is
+    // always selected: as the column that is the row id when there is one, else as a hidden
+    // extra column.
     QStringList columns;
     for (int i = 0; i < d->nf; ++i) {
         const QString name = detail::quoteIdentifier(d->fields.at(i));
