@@ -411,30 +411,24 @@ struct Recordset::Impl : Recordset::Walk {
         return visibleRow(pos);
     }
 
-    // Callers walking rows pass the same name strings again and again: remember the last few
-    // by identity so a look-up is a pointer comparison.
+    // Callers walking rows pass the same name strings again and again: the last few are
+    // remembered by identity (Walk's names), so a look-up is a pointer comparison. The copies
+    // kept here hold their characters alive.
     mutable std::array<QString, Walk::kNames> recentNames;
-    mutable std::array<int, Walk::kNames> recentIndexes{};
     mutable int recentNext = 0;
 
     int fieldIndex(const QString &name) const
     {
-        // Same characters at the same address: the copy kept here holds them alive.
-        for (size_t k = 0; k < recentNames.size(); ++k)
-            if (recentNames[k].constData() == name.constData() &&
-                recentNames[k].size() == name.size() && !name.isEmpty())
-                return recentIndexes[k];
+        for (size_t k = 0; k < names.size(); ++k)
+            if (names[k] == name.constData() && nameSizes[k] == name.size())
+                return nameOffsets[k] / Walk::kCellBytes; // only non-empty names are kept
         const int found = findField(name);
         if (found >= 0 && !name.isEmpty()) {
             const size_t k = size_t(recentNext);
             recentNames[k] = name;
-            recentIndexes[k] = found;
-            // The inline path's copy of the slot. Walk is this object's own base: only the
-            // name cache is kept by a const look-up.
-            Walk &w = const_cast<Impl &>(*this);
-            w.names[k] = recentNames[k].constData();
-            w.nameSizes[k] = name.size();
-            w.nameOffsets[k] = found * Walk::kCellBytes;
+            names[k] = recentNames[k].constData();
+            nameSizes[k] = name.size();
+            nameOffsets[k] = found * Walk::kCellBytes;
             recentNext = (recentNext + 1) % int(recentNames.size());
         }
         return found;
@@ -968,9 +962,8 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
         }
         if (const Index::Entry *entry = ix.find(key)) {
             *count = entry->count;
-            if (rows)
-                rows->assign(ix.rows.begin() + entry->start,
-                             ix.rows.begin() + entry->start + entry->count);
+            rows->assign(ix.rows.begin() + entry->start,
+                         ix.rows.begin() + entry->start + entry->count);
         }
         return true;
     }
@@ -1018,20 +1011,20 @@ bool Recordset::Impl::lookup(const Expr &expr, std::vector<int> *rows, int *coun
         }
         probes = next;
     }
-    for (int i = 0; i < probeCount; ++i) {
-        if (!rows) {
+    if (!rows) {
+        for (int i = 0; i < probeCount; ++i)
             *count += ix.countOf(probes[i]);
-            continue;
-        }
+        return true;
+    }
+    for (int i = 0; i < probeCount; ++i) {
         const Index::Entry *entry = ix.find(probes[i]);
         if (!entry)
             continue;
         *count += entry->count;
-        if (rows)
-            rows->insert(rows->end(), ix.rows.begin() + entry->start,
-                         ix.rows.begin() + entry->start + entry->count);
+        rows->insert(rows->end(), ix.rows.begin() + entry->start,
+                     ix.rows.begin() + entry->start + entry->count);
     }
-    if (rows && probeCount > 1)
+    if (probeCount > 1)
         std::sort(rows->begin(), rows->end());
     return true;
 }

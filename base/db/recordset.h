@@ -111,10 +111,10 @@ private:
         int rowBytes = 0;
         bool ready = false; // browsing, with no error to clear: the inline path may answer
         // Names asked for recently, known by the address of their characters, and the byte
-        // offsets of their cells in a row.
-        std::array<const QChar *, kNames> names{};
-        std::array<qsizetype, kNames> nameSizes{};
-        std::array<int, kNames> nameOffsets{};
+        // offsets of their cells in a row; a look-up by name remembers them.
+        mutable std::array<const QChar *, kNames> names{};
+        mutable std::array<qsizetype, kNames> nameSizes{};
+        mutable std::array<int, kNames> nameOffsets{};
     };
 
     bool eofOutOfLine() const;
